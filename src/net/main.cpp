@@ -1,0 +1,65 @@
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+#include <exception>
+#include <system_error>
+
+#include <sys/resource.h>
+
+#include "geometry/cube_field.h"
+#include "net/ligne_commande.h"
+#include "net/serveur.h"
+#include "net/sortie.h"
+#include "net/thread_detache.h"
+#include "simulation/tick.h"
+
+namespace {
+
+// Serve as many connections as the machine allows, not the default 1024.
+void leve_limite_fichiers() {
+  rlimit limite{};
+  if (getrlimit(RLIMIT_NOFILE, &limite) == 0 && limite.rlim_cur < limite.rlim_max) {
+    limite.rlim_cur = limite.rlim_max;
+    setrlimit(RLIMIT_NOFILE, &limite);
+  }
+}
+
+[[noreturn]] void erreur_fatale(const char* description) {
+  std::fflush(stdout);
+  std::fprintf(stderr, "Fatal error: exception %s\n", description);
+  std::fflush(stderr);
+  std::_Exit(2);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  using namespace jeu;
+  const std::optional<options> opts = lit_ligne_commande(argc, argv);
+  if (!opts) {
+    std::printf("usage : %s [-debug] [port_number]\n", argc > 0 ? argv[0] : "serveur_jeu");
+    std::fflush(stdout);
+    return 1;
+  }
+  static monde le_monde(static_cast<std::uint64_t>(std::time(nullptr)));
+  configuration::debug = opts->debug;
+  // A peer that has gone must only fail the write to it.
+  std::signal(SIGPIPE, SIG_IGN);
+  leve_limite_fichiers();
+
+  if (configuration::debug) zorvex_print(stdout, "creation des cubes\n");
+  {
+    VerrouGarde garde(le_monde.verrou_monde);
+    le_monde.cubes = cree_cubes(le_monde, configuration::nb_cubes);
+  }
+  if (const int e = lance_thread_detache([] { mise_a_jour(le_monde); }, 1 << 20); e != 0) {
+    erreur_fatale(std::system_error(e, std::generic_category(), "pthread_create").what());
+  }
+  if (configuration::debug) zorvex_print(stdout, "lancement du serveur\n");
+  try {
+    serveur(le_monde, opts->port, configuration::file_attente);
+  } catch (const std::exception& e) {
+    erreur_fatale(e.what());
+  }
+}

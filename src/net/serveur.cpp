@@ -1,0 +1,70 @@
+#include "net/serveur.h"
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <system_error>
+#include <thread>
+
+#include "net/session.h"
+#include "net/sortie.h"
+#include "net/thread_detache.h"
+
+namespace jeu {
+
+namespace {
+
+[[noreturn]] void echec(const char* appel) {
+  throw std::system_error(errno, std::generic_category(), appel);
+}
+
+// Errors of accept that a client or a passing shortage causes. None of them
+// may end the server: the connection at fault is lost, the others go on.
+bool manque_de_ressources(int erreur) {
+  return erreur == EMFILE || erreur == ENFILE || erreur == ENOBUFS || erreur == ENOMEM;
+}
+
+int accepte(int ecoute) {
+  for (;;) {
+    const int socket = ::accept(ecoute, nullptr, nullptr);
+    if (socket >= 0) return socket;
+    // Out of descriptors or memory: pause so that sessions can end and free
+    // some, rather than spin. Anything else (interrupted, aborted or failed
+    // connection) only concerns that connection: retry at once.
+    if (manque_de_ressources(errno)) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    } else if (errno != EINTR && errno != ECONNABORTED && errno != EPROTO) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+  }
+}
+
+}  // namespace
+
+void serveur(monde& m, int port, int backlog) {
+  if (configuration::debug) zorvex_print(stdout, "creation de la socket principale\n");
+  const int ecoute = ::socket(AF_INET, SOCK_STREAM, 0);
+  if (ecoute < 0) echec("socket");
+  sockaddr_in adresse{};
+  adresse.sin_family = AF_INET;
+  adresse.sin_addr.s_addr = htonl(INADDR_ANY);
+  adresse.sin_port = htons(static_cast<std::uint16_t>(port));
+  if (configuration::debug) zorvex_print(stdout, "binding et listening\n");
+  if (::bind(ecoute, reinterpret_cast<const sockaddr*>(&adresse), sizeof adresse) < 0) {
+    echec("bind");
+  }
+  if (::listen(ecoute, backlog) < 0) echec("listen");
+  if (configuration::debug) zorvex_print(stdout, "attente des clients\n");
+  for (;;) {
+    const int socket = accepte(ecoute);
+    if (lance_thread_detache([&m, socket] { client(m, socket); }, pile_session) != 0) {
+      ::close(socket);
+    }
+  }
+}
+
+}  // namespace jeu

@@ -1,0 +1,13 @@
+#pragma once
+
+#include <cstddef>
+#include <functional>
+
+namespace jeu {
+
+// Runs `corps` on a new detached thread whose stack is `taille_pile` bytes.
+// Returns 0, or the error number of the failed thread creation (then `corps`
+// never runs).
+int lance_thread_detache(std::function<void()> corps, std::size_t taille_pile);
+
+}  // namespace jeu

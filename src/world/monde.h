@@ -1,0 +1,48 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <deque>
+#include <vector>
+
+#include "config/configuration.h"
+#include "world/aleatoire.h"
+#include "world/records.h"
+#include "world/verrou.h"
+
+namespace jeu {
+
+// Cells of the obstacle grid along each axis: the 45 arena cells plus a ring
+// of always-free cells, so a 3 x 3 lookup around any arena cell stays inside.
+inline constexpr int cellules_grille_x =
+    static_cast<int>(configuration::largeur_plateau / configuration::taille_cube) + 2;
+inline constexpr int cellules_grille_y =
+    static_cast<int>(configuration::hauteur_plateau / configuration::taille_cube) + 2;
+
+// First index along x, second along y; cell (i, j) of the arena is [i + 1][j + 1].
+using grille = std::array<std::array<bool, cellules_grille_y>, cellules_grille_x>;
+
+// The whole shared state of a game. The server has one (see main); tests and
+// benchmarks build their own.
+struct monde {
+  explicit monde(std::uint64_t graine) : alea(graine) {}
+  monde(const monde&) = delete;
+  monde& operator=(const monde&) = delete;
+
+  // The only lock of the program. Nothing that holds it takes it again.
+  mutable Verrou verrou_monde;
+
+  // Written by cree_cubes before any other thread exists; read-only
+  // afterwards, so readers need no lock.
+  std::vector<cube> cubes;  // last drawn first
+  grille grille_cubes{};
+
+  // Newest first; removals keep the order of the others (clients see it).
+  std::deque<vaisseau> vaisseaux GUARDED_BY(verrou_monde);
+  std::deque<balle> balles GUARDED_BY(verrou_monde);
+  aleatoire alea GUARDED_BY(verrou_monde);
+  // Serial of the next ship created; never reused.
+  std::uint64_t prochaine_serie GUARDED_BY(verrou_monde) = 1;
+};
+
+}  // namespace jeu

@@ -1,0 +1,86 @@
+#include "support/client_tcp.h"
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+namespace jeu::test {
+
+namespace {
+using horloge = std::chrono::steady_clock;
+}
+
+client_tcp::client_tcp(int port) {
+  fd_ = socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in adresse{};
+  adresse.sin_family = AF_INET;
+  adresse.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  adresse.sin_port = htons(static_cast<std::uint16_t>(port));
+  if (connect(fd_, reinterpret_cast<sockaddr*>(&adresse), sizeof adresse) != 0) ferme();
+}
+
+client_tcp::~client_tcp() { ferme(); }
+
+bool client_tcp::envoie(std::string_view octets) {
+  while (!octets.empty()) {
+    const ssize_t n = send(fd_, octets.data(), octets.size(), MSG_NOSIGNAL);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return false;
+    octets.remove_prefix(static_cast<std::size_t>(n));
+  }
+  return true;
+}
+
+std::optional<std::string> client_tcp::ligne(std::chrono::milliseconds delai) {
+  const auto fin = horloge::now() + delai;
+  for (;;) {
+    if (const auto lf = tampon_.find('\n'); lf != std::string::npos) {
+      std::string resultat = tampon_.substr(0, lf + 1);
+      tampon_.erase(0, lf + 1);
+      return resultat;
+    }
+    const auto reste = std::chrono::duration_cast<std::chrono::milliseconds>(fin - horloge::now());
+    if (reste.count() <= 0) return std::nullopt;
+    pollfd p{fd_, POLLIN, 0};
+    if (poll(&p, 1, static_cast<int>(reste.count())) <= 0) continue;
+    char bloc[65536];
+    const ssize_t n = recv(fd_, bloc, sizeof bloc, 0);
+    if (n <= 0) return std::nullopt;
+    tampon_.append(bloc, static_cast<std::size_t>(n));
+  }
+}
+
+std::optional<std::string> client_tcp::demande(std::string_view requete) {
+  if (!envoie(std::string(requete) + "\r\n")) return std::nullopt;
+  return ligne();
+}
+
+bool client_tcp::attend_fermeture(std::chrono::milliseconds delai, std::string* reste) {
+  const auto fin = horloge::now() + delai;
+  for (;;) {
+    const auto attente = std::chrono::duration_cast<std::chrono::milliseconds>(fin - horloge::now());
+    if (attente.count() <= 0) return false;
+    pollfd p{fd_, POLLIN, 0};
+    if (poll(&p, 1, static_cast<int>(attente.count())) <= 0) continue;
+    char bloc[4096];
+    const ssize_t n = recv(fd_, bloc, sizeof bloc, 0);
+    if (n == 0 || (n < 0 && errno == ECONNRESET)) {
+      if (reste) *reste = tampon_;
+      return true;
+    }
+    if (n > 0) tampon_.append(bloc, static_cast<std::size_t>(n));
+  }
+}
+
+void client_tcp::demi_ferme() { shutdown(fd_, SHUT_WR); }
+
+void client_tcp::ferme() {
+  if (fd_ >= 0) close(fd_);
+  fd_ = -1;
+}
+
+}  // namespace jeu::test

@@ -1,0 +1,57 @@
+#pragma once
+
+#include <sys/types.h>
+
+#include <chrono>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace jeu::test {
+
+using namespace std::chrono_literals;
+
+// A child process with its standard output and error captured. Killed and
+// reaped on destruction.
+class processus {
+ public:
+  // Starts `programme` with `arguments` (argv[1..]). When `max_fichiers` is
+  // set, the child's open-file limit (soft and hard) is lowered to it.
+  processus(const std::string& programme, const std::vector<std::string>& arguments,
+            std::optional<int> max_fichiers = std::nullopt);
+  ~processus();
+  processus(const processus&) = delete;
+  processus& operator=(const processus&) = delete;
+
+  pid_t pid() const { return pid_; }
+
+  // Exit status if the child exits within `delai` (128 + signal if killed).
+  std::optional<int> attend_fin(std::chrono::milliseconds delai);
+  // Reads standard output until it contains `attendu` or `delai` passes.
+  bool attend_sortie(const std::string& attendu, std::chrono::milliseconds delai);
+  // What was captured so far (call attend_* first to collect more).
+  const std::string& sortie() const { return sortie_; }
+  const std::string& erreur() const { return erreur_; }
+  // Collects whatever the child wrote within `delai`.
+  void collecte(std::chrono::milliseconds delai);
+  void tue();
+
+ private:
+  bool lit_disponible(std::chrono::milliseconds delai);
+
+  pid_t pid_ = -1;
+  int fd_sortie_ = -1;
+  int fd_erreur_ = -1;
+  std::string sortie_;
+  std::string erreur_;
+  std::optional<int> statut_;
+};
+
+// A TCP port that was free a moment ago on 127.0.0.1.
+int port_libre();
+
+// Waits until `port` on 127.0.0.1 accepts
+// connections (one probe connection is opened and closed at once).
+bool attend_ecoute(int port, std::chrono::milliseconds delai);
+
+}  // namespace jeu::test
