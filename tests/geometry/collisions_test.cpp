@@ -1,0 +1,62 @@
+#include "geometry/collisions.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace jeu {
+namespace {
+
+const std::vector<segment> haut_x{{{241, 220}, {241, 241}}};
+const std::vector<segment> bas_y{{{220, 220}, {241, 220}}};
+
+TEST(InterCubes, DistanceNineTouchesAndToleranceWidens) {
+  EXPECT_TRUE(inter_cubes(250, 230, haut_x));
+  EXPECT_FALSE(inter_cubes(250.01, 230, haut_x));
+  EXPECT_TRUE(inter_cubes(250.002, 230, haut_x));
+  EXPECT_TRUE(inter_cubes(232, 230, haut_x));
+  EXPECT_TRUE(inter_cubes(241, 230, haut_x));
+  EXPECT_FALSE(inter_cubes(231.99, 230, haut_x));
+}
+
+TEST(InterCubes, CornersDecidedByEndPoints) {
+  EXPECT_TRUE(inter_cubes(247, 247, haut_x));
+  EXPECT_FALSE(inter_cubes(248, 248, haut_x));
+  EXPECT_TRUE(inter_cubes(245, 215.5, haut_x));
+  EXPECT_FALSE(inter_cubes(232, 215, haut_x));
+  EXPECT_TRUE(inter_cubes(230, 211, bas_y));
+  EXPECT_TRUE(inter_cubes(230, 229, bas_y));
+  EXPECT_FALSE(inter_cubes(230, 210.99, bas_y));
+  EXPECT_TRUE(inter_cubes(215, 213, bas_y));
+  EXPECT_FALSE(inter_cubes(230, 230, std::vector<segment>{}));
+  // Any segment of the list counts, not only the first.
+  const std::vector<segment> deux{bas_y[0], haut_x[0]};
+  EXPECT_TRUE(inter_cubes(250, 230, deux));
+}
+
+TEST(InterPlateau, LowSidesStrictHighSidesNot) {
+  EXPECT_FALSE(inter_plateau(9.0, 500));
+  EXPECT_TRUE(inter_plateau(8.99, 500));
+  EXPECT_FALSE(inter_plateau(979.99, 500));
+  EXPECT_TRUE(inter_plateau(980.0, 500));
+  EXPECT_FALSE(inter_plateau(500, 9.0));
+  EXPECT_TRUE(inter_plateau(500, 8.99));
+  EXPECT_FALSE(inter_plateau(500, 979.99));
+  EXPECT_TRUE(inter_plateau(500, 980.0));
+}
+
+TEST(InterVaisseau, OtherShipsCloserThanEighteen) {
+  monde m(1);
+  VerrouGarde garde(m.verrou_monde);
+  EXPECT_FALSE(inter_vaisseau(m, 100, 100, 1));
+  m.vaisseaux.push_front({100, 100, 0, 0, 5, 7, 1});
+  EXPECT_FALSE(inter_vaisseau(m, 118, 100, 1));
+  EXPECT_TRUE(inter_vaisseau(m, 117.99, 100, 1));
+  EXPECT_TRUE(inter_vaisseau(m, 100, 100, 1));
+  EXPECT_FALSE(inter_vaisseau(m, 100, 100, 7)) << "a ship is never tested against itself";
+  m.vaisseaux.push_front({300, 300, 0, 0, 5, 8, 2});
+  EXPECT_TRUE(inter_vaisseau(m, 110, 110, 8)) << "ships later in the list count too";
+}
+
+}  // namespace
+}  // namespace jeu
