@@ -1,0 +1,89 @@
+// Clients that exhaust the server's descriptors, or reset their connections,
+// must never stop it: service resumes once connections close.
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <thread>
+#include <string>
+#include <vector>
+
+#include "support/client_tcp.h"
+#include "support/processus.h"
+
+namespace jeu::test {
+namespace {
+
+const std::string programme = SERVEUR_JEU_BINAIRE;
+
+// Starts a connection without waiting for the handshake; -1 on failure.
+int connexion_non_bloquante(int port) {
+  const int s = socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK, 0);
+  sockaddr_in adresse{};
+  adresse.sin_family = AF_INET;
+  adresse.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  adresse.sin_port = htons(static_cast<std::uint16_t>(port));
+  connect(s, reinterpret_cast<sockaddr*>(&adresse), sizeof adresse);
+  return s;
+}
+
+bool enregistre(client_tcp& c, int couleur, std::chrono::milliseconds delai) {
+  return c.envoie("PUT COULEUR VAISSEAU " + std::to_string(couleur) + "\r\n") &&
+         c.ligne(delai) == "VAISSEAU ENREGISTRE\r\n";
+}
+
+TEST(Ecoute, SurvivesRunningOutOfDescriptors) {
+  constexpr int limite = 48;
+  const int port = port_libre();
+  processus serveur(programme, {std::to_string(port)}, limite);
+  ASSERT_TRUE(attend_ecoute(port, 10s));
+
+  std::vector<std::unique_ptr<client_tcp>> servis;
+  int couleur = 1;
+  while (static_cast<int>(servis.size()) < limite) {
+    auto c = std::make_unique<client_tcp>(port);
+    if (!c->connecte() || !enregistre(*c, couleur++, 1s)) break;
+    servis.push_back(std::move(c));
+  }
+  EXPECT_LT(static_cast<int>(servis.size()), limite) << "the descriptor limit was never reached";
+  EXPECT_GT(servis.size(), 20u);
+  // Pile up more connections on top of the exhausted server.
+  std::vector<int> en_trop;
+  for (int k = 0; k < 50; ++k) en_trop.push_back(connexion_non_bloquante(port));
+  std::this_thread::sleep_for(300ms);
+  EXPECT_EQ(serveur.attend_fin(0ms), std::nullopt) << serveur.erreur();
+
+  for (int s : en_trop) close(s);
+  servis.clear();
+  client_tcp nouveau(port);
+  ASSERT_TRUE(nouveau.connecte());
+  EXPECT_TRUE(enregistre(nouveau, 1, 10s));
+  EXPECT_EQ(nouveau.demande("GET STATUT"), "PUT STATUT vivant\r\n");
+  EXPECT_EQ(serveur.attend_fin(0ms), std::nullopt) << serveur.erreur();
+}
+
+TEST(Ecoute, SurvivesABurstOfResetConnections) {
+  const int port = port_libre();
+  processus serveur(programme, {std::to_string(port)});
+  ASSERT_TRUE(attend_ecoute(port, 10s));
+  const linger brutal{1, 0};
+  for (int k = 0; k < 300; ++k) {
+    const int s = connexion_non_bloquante(port);
+    if (k % 2 == 0) send(s, "PUT COULEUR VAISSEAU 3\r\nGET CUBES\r\n", 35, MSG_NOSIGNAL);
+    setsockopt(s, SOL_SOCKET, SO_LINGER, &brutal, sizeof brutal);
+    close(s);
+  }
+  client_tcp nouveau(port);
+  ASSERT_TRUE(nouveau.connecte());
+  EXPECT_TRUE(enregistre(nouveau, 3, 10s));
+  EXPECT_EQ(nouveau.demande("GET MAX PT VIE"), "PUT MAX PT VIE 5\r\n");
+  EXPECT_EQ(serveur.attend_fin(0ms), std::nullopt) << serveur.erreur();
+}
+
+}  // namespace
+}  // namespace jeu::test
