@@ -3,14 +3,32 @@
 #include <chrono>
 #include <thread>
 
+#include "simulation/balles.h"
+#include "simulation/mouvement.h"
+
 namespace jeu {
+
+void avance_monde(monde& m) {
+  mise_a_jour_balles(m);
+  mise_a_jour_vaisseaux(m);
+}
+
+bool avance_monde_protege(monde& m) {
+  // The guard lives inside the try: unwinding releases the lock before the
+  // handler runs.
+  try {
+    VerrouGarde garde(m.verrou_monde);
+    avance_monde(m);
+    return true;
+  } catch (...) {
+    return false;
+  }
+}
 
 void mise_a_jour(monde& m) {
   const auto pause = std::chrono::milliseconds(static_cast<int>(configuration::periode_tick * 1000));
   for (;;) {
-    {
-      VerrouGarde garde(m.verrou_monde);
-    }
+    avance_monde_protege(m);
     std::this_thread::sleep_for(pause);
   }
 }

@@ -4,9 +4,18 @@
 
 namespace jeu {
 
-// The simulation thread's body: for ever, advance the world by one tick under
-// m.verrou_monde, release it, sleep periode_tick. Never stops, never leaves
-// the lock held.
+// One tick: mise_a_jour_balles, then mise_a_jour_vaisseaux.
+// REQUIRES: m.verrou_monde.
+void avance_monde(monde& m) REQUIRES(m.verrou_monde);
+
+// One tick under m.verrou_monde, which is released on every path. Whatever
+// the tick throws is swallowed (the world may then be partly advanced);
+// returns false in that case. EXCLUDES: m.verrou_monde.
+bool avance_monde_protege(monde& m) EXCLUDES(m.verrou_monde);
+
+// The simulation thread's body: for ever, avance_monde_protege, then sleep
+// periode_tick (25 ms) without the lock. Never stops, never leaves the lock
+// held.
 [[noreturn]] void mise_a_jour(monde& m) EXCLUDES(m.verrou_monde);
 
 }  // namespace jeu

@@ -1,0 +1,25 @@
+#pragma once
+
+#include "world/monde.h"
+
+namespace jeu::essai {
+
+inline vaisseau navire(double x, double y, couleur_t couleur, double angle = 0.0,
+                       double vitesse = 0.0, int pt_vie = 5, std::uint64_t serie = 0) {
+  return {x, y, angle, vitesse, pt_vie, couleur, serie};
+}
+
+// Puts a cube in arena cell (i, j), as cree_cubes would.
+inline void pose_cube(monde& m, int i, int j) {
+  m.grille_cubes[i + 1][j + 1] = true;
+  const double x = i * 22.0;
+  const double y = j * 22.0;
+  m.cubes.push_back({x, y, x + 22.0, y + 22.0});
+}
+
+inline bool meme(const vaisseau& a, const vaisseau& b) {
+  return a.x == b.x && a.y == b.y && a.angle == b.angle && a.vitesse == b.vitesse &&
+         a.pt_vie == b.pt_vie && a.couleur == b.couleur && a.serie == b.serie;
+}
+
+}  // namespace jeu::essai
