@@ -1,0 +1,74 @@
+#pragma once
+
+// What a session does with each request line, apart from the socket: the
+// world access, the reply bytes and the log text. The session (session.cpp)
+// only reads lines, takes the lock, and writes what these functions return.
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "world/monde.h"
+
+namespace jeu {
+
+// The name of a colour in log lines: "noir", "rouge", "vert", "bleu",
+// "jaune", "cyan", "magenta" for 0x000000, 0xFF0000, 0x00FF00, 0x0000FF,
+// 0xFFFF00, 0x00FFFF, 0xFF00FF; the integer text otherwise ("-5").
+std::string nom_couleur(couleur_t couleur);
+
+// "Le client " + nom_couleur + " ": the start of every play-phase log line.
+std::string prefixe_client(couleur_t couleur);
+
+// Bytes for the client, text for standard output (empty: nothing to log),
+// and whether the session ends after sending the reply.
+struct issue_requete {
+  std::string reponse;
+  std::string journal;
+  bool fin = false;
+};
+
+struct issue_enregistrement {
+  std::string reponse;
+  std::string journal;
+  std::optional<identite> id;  // set when the ship was created
+};
+
+// Handles one line of the registration phase. A line that is not a
+// registration request gets "ERREUR SYNTAXE" and the log line
+// "erreur client: <line>\n"; otherwise, in one hold of m.verrou_monde, the
+// ship is created (reply "VAISSEAU ENREGISTRE", with the log line
+// "Oh, un nouveau client (<name>)\n" when `journalise`) or refused ("ERREUR
+// COULEUR UTILISEE", logged "erreur client: la couleur est deja utilisee\n",
+// or "erreur client: plus de place dans l'arene\n" when the colour was free
+// but the arena had no free place). Error lines are logged whatever
+// `journalise` says. Takes m.verrou_monde itself.
+issue_enregistrement enregistre(monde& m, std::string_view ligne, bool journalise)
+    EXCLUDES(m.verrou_monde);
+
+// The play phase of one session, owning the ship `id`: it acts on, reports
+// and removes that ship only, never a later ship of the same colour.
+class joueur {
+ public:
+  joueur(const identite& id, bool journalise);
+
+  const identite& id() const { return id_; }
+  const std::string& prefixe() const { return prefixe_; }
+
+  // Handles one play request line (bytes before the LF, CR included): reads
+  // or acts on the world, and returns the whole reply and, when journalise,
+  // the whole log text. "PUT ACTION QUITTE" removes the ship here and sets
+  // `fin`. The caller writes the log text before releasing the lock, and
+  // sends the reply after. REQUIRES: m.verrou_monde.
+  issue_requete traite_requete(monde& m, std::string_view ligne) REQUIRES(m.verrou_monde);
+
+ private:
+  identite id_;
+  bool journalise_;
+  std::string prefixe_;
+  // The cubes never change: their lines are built on the first "GET CUBES".
+  std::string lignes_cubes_;
+  std::string journal_cubes_;
+};
+
+}  // namespace jeu
