@@ -1,0 +1,204 @@
+// Whole sessions (`client`) run in this process over socket pairs, on a world
+// built here: the end paths, what they leave in the world, and that a peer
+// that has gone fails only its own session, without any signal.
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <optional>
+#include <string>
+#include <thread>
+
+#include "net/session.h"
+#include "simulation/balles.h"
+
+namespace jeu {
+namespace {
+
+using namespace std::chrono_literals;
+using horloge = std::chrono::steady_clock;
+
+// One session on its own thread; this side of the pair is the client.
+class session_locale {
+ public:
+  explicit session_locale(monde& m) {
+    int fds[2];
+    EXPECT_EQ(socketpair(AF_UNIX, SOCK_STREAM, 0, fds), 0);
+    fd_ = fds[1];
+    fil_ = std::thread([&m, this, fd = fds[0]] {
+      client(m, fd);
+      finie_ = true;
+    });
+  }
+  ~session_locale() {
+    ferme();
+    fil_.join();
+  }
+
+  void envoie(std::string_view octets) {
+    EXPECT_EQ(send(fd_, octets.data(), octets.size(), MSG_NOSIGNAL),
+              static_cast<ssize_t>(octets.size()));
+  }
+  // The next line, LF included; nullopt on end of stream or after 5 s.
+  std::optional<std::string> ligne() {
+    const auto fin = horloge::now() + 5s;
+    for (;;) {
+      if (const auto lf = recu_.find('\n'); lf != std::string::npos) {
+        std::string l = recu_.substr(0, lf + 1);
+        recu_.erase(0, lf + 1);
+        return l;
+      }
+      pollfd p{fd_, POLLIN, 0};
+      if (horloge::now() > fin || poll(&p, 1, 100) < 0) return std::nullopt;
+      if (!(p.revents & (POLLIN | POLLHUP))) continue;
+      char bloc[4096];
+      const ssize_t n = recv(fd_, bloc, sizeof bloc, 0);
+      if (n <= 0) return std::nullopt;
+      recu_.append(bloc, static_cast<std::size_t>(n));
+    }
+  }
+  std::optional<std::string> demande(std::string_view requete) {
+    envoie(std::string(requete) + "\r\n");
+    return ligne();
+  }
+  // Whether `client` returned (and so closed its socket) within 5 s.
+  bool attend_fin() {
+    for (auto fin = horloge::now() + 5s; horloge::now() < fin;) {
+      if (finie_) return true;
+      std::this_thread::sleep_for(5ms);
+    }
+    return finie_;
+  }
+  void ferme() {
+    if (fd_ >= 0) close(fd_);
+    fd_ = -1;
+  }
+  int fd_pour_test() const { return fd_; }
+  // From now on the session's writes fail.
+  void refuse_les_reponses() { shutdown(fd_, SHUT_RD); }
+
+ private:
+  int fd_ = -1;
+  std::string recu_;
+  std::atomic<bool> finie_ = false;
+  std::thread fil_;
+};
+
+std::size_t nombre_vaisseaux(monde& m) {
+  VerrouGarde garde(m.verrou_monde);
+  return m.vaisseaux.size();
+}
+
+TEST(Session, QuitAnswersOkRemovesTheShipAndReadsNoFurther) {
+  monde m(11);
+  session_locale s(m);
+  EXPECT_EQ(s.demande("GET STATUT"), "ERREUR SYNTAXE\r\n");
+  EXPECT_EQ(s.demande("PUT COULEUR VAISSEAU 5"), "VAISSEAU ENREGISTRE\r\n");
+  EXPECT_EQ(nombre_vaisseaux(m), 1u);
+  s.envoie("PUT ACTION QUITTE\r\nPUT COULEUR VAISSEAU 6\r\nPUT ACTION TIRE\r\n");
+  EXPECT_EQ(s.ligne(), "OK\r\n");
+  EXPECT_EQ(s.ligne(), std::nullopt) << "closed after the OK";
+  EXPECT_TRUE(s.attend_fin());
+  VerrouGarde garde(m.verrou_monde);
+  EXPECT_TRUE(m.vaisseaux.empty());
+  EXPECT_TRUE(m.balles.empty());
+}
+
+TEST(Session, EndOfStreamRemovesTheShipAfterAnsweringTheLastFragment) {
+  monde m(12);
+  session_locale s(m);
+  EXPECT_EQ(s.demande("PUT COULEUR VAISSEAU 5"), "VAISSEAU ENREGISTRE\r\n");
+  s.envoie("GET STATUT\r");
+  shutdown(s.fd_pour_test(), SHUT_WR);
+  EXPECT_EQ(s.ligne(), "PUT STATUT vivant\r\n");
+  EXPECT_TRUE(s.attend_fin());
+  EXPECT_EQ(nombre_vaisseaux(m), 0u);
+}
+
+TEST(Session, LeavingDuringRegistrationLeavesNothing) {
+  monde m(13);
+  {
+    session_locale s(m);
+    EXPECT_EQ(s.demande("PUT COULEUR VAISSEAU 05"), "ERREUR SYNTAXE\r\n");
+    s.ferme();
+    EXPECT_TRUE(s.attend_fin());
+  }
+  EXPECT_EQ(nombre_vaisseaux(m), 0u);
+}
+
+// The registration reply cannot be delivered: the new ship must not stay
+// behind without a session. The process gets no SIGPIPE (this test binary
+// does not ignore it).
+TEST(Session, UndeliveredRegistrationReplyRemovesTheNewShip) {
+  monde m(14);
+  session_locale s(m);
+  s.envoie("PUT COULEUR VAISSEAU 7\r\n");
+  s.ferme();
+  EXPECT_TRUE(s.attend_fin());
+  EXPECT_EQ(nombre_vaisseaux(m), 0u);
+  session_locale autre(m);
+  EXPECT_EQ(autre.demande("PUT COULEUR VAISSEAU 7"), "VAISSEAU ENREGISTRE\r\n");
+}
+
+TEST(Session, AFailedReplyEndsTheSessionAndRemovesItsShip) {
+  monde m(15);
+  session_locale s(m);
+  session_locale temoin(m);
+  EXPECT_EQ(s.demande("PUT COULEUR VAISSEAU 5"), "VAISSEAU ENREGISTRE\r\n");
+  EXPECT_EQ(temoin.demande("PUT COULEUR VAISSEAU 6"), "VAISSEAU ENREGISTRE\r\n");
+  s.refuse_les_reponses();
+  s.envoie("GET STATUT\r\nPUT ACTION TIRE\r\n");
+  EXPECT_TRUE(s.attend_fin());
+  {
+    VerrouGarde garde(m.verrou_monde);
+    ASSERT_EQ(m.vaisseaux.size(), 1u);
+    EXPECT_EQ(m.vaisseaux.front().couleur, 6);
+    EXPECT_TRUE(m.balles.empty()) << "no line is read after the failed reply";
+  }
+  EXPECT_EQ(temoin.demande("GET STATUT"), "PUT STATUT vivant\r\n");
+}
+
+// A's ship is destroyed and B registers the same colour: A's requests and
+// A's departure leave B's ship alone.
+TEST(Session, OnlyTheRegisteredShipIsEverTouched) {
+  monde m(16);
+  session_locale a(m);
+  EXPECT_EQ(a.demande("PUT COULEUR VAISSEAU 5"), "VAISSEAU ENREGISTRE\r\n");
+  EXPECT_EQ(a.demande("PUT COULEUR VAISSEAU 5"), "ERREUR SYNTAXE\r\n") << "registered already";
+  {
+    VerrouGarde garde(m.verrou_monde);
+    detruit_vaisseau(m, 5);  // as the last hit of a bullet does
+  }
+  EXPECT_EQ(a.demande("GET STATUT"), "PUT STATUT mort\r\n");
+  session_locale b(m);
+  EXPECT_EQ(b.demande("PUT COULEUR VAISSEAU 5"), "VAISSEAU ENREGISTRE\r\n");
+  EXPECT_EQ(a.demande("GET STATUT"), "PUT STATUT mort\r\n");
+  EXPECT_EQ(b.demande("GET STATUT"), "PUT STATUT vivant\r\n");
+  EXPECT_EQ(a.demande("PUT ACTION ACCELERE"), "OK\r\n");
+  EXPECT_EQ(a.demande("PUT ACTION GAUCHE"), "OK\r\n");
+  EXPECT_EQ(a.demande("PUT ACTION TIRE"), "OK\r\n");
+  EXPECT_EQ(a.demande("GET VAISSEAUX"), "PUT VAISSEAUX 1\r\n");
+  const std::optional<std::string> ligne_b = a.ligne();
+  ASSERT_TRUE(ligne_b);
+  EXPECT_NE(ligne_b->find(" 5 5\r\n"), std::string::npos) << *ligne_b;
+  {
+    VerrouGarde garde(m.verrou_monde);
+    ASSERT_EQ(m.vaisseaux.size(), 1u);
+    EXPECT_EQ(m.vaisseaux.front().vitesse, 0.0);
+    EXPECT_TRUE(m.balles.empty());
+  }
+  a.ferme();
+  EXPECT_TRUE(a.attend_fin());
+  EXPECT_EQ(nombre_vaisseaux(m), 1u) << "A's disconnection must not remove B's ship";
+  EXPECT_EQ(b.demande("GET STATUT"), "PUT STATUT vivant\r\n");
+  EXPECT_EQ(b.demande("PUT ACTION QUITTE"), "OK\r\n");
+  EXPECT_TRUE(b.attend_fin());
+  EXPECT_EQ(nombre_vaisseaux(m), 0u);
+}
+
+}  // namespace
+}  // namespace jeu

@@ -1,0 +1,281 @@
+// What a session does with each line, on a world built here: replies and log
+// text byte for byte, the effect on the world, and that a session only ever
+// touches the ship it registered.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <barrier>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "geometry/cube_field.h"
+#include "net/protocole.h"
+#include "net/traitement.h"
+#include "simulation/balles.h"
+#include "world/recherche.h"
+
+namespace jeu {
+namespace {
+
+using namespace std::string_literals;
+
+constexpr couleur_t rouge = 0xFF0000;
+
+// Registers `couleur` and returns the session's player; fails the test
+// otherwise.
+joueur inscrit(monde& m, couleur_t couleur, bool journalise) {
+  const issue_enregistrement issue =
+      enregistre(m, "PUT COULEUR VAISSEAU " + std::to_string(couleur) + "\r", journalise);
+  EXPECT_EQ(issue.reponse, "VAISSEAU ENREGISTRE\r\n");
+  EXPECT_TRUE(issue.id.has_value());
+  return joueur(issue.id.value_or(identite{couleur, 0}), journalise);
+}
+
+TEST(Traitement, ColourNamesAndPrefix) {
+  const std::vector<std::pair<couleur_t, std::string>> noms{
+      {0, "noir"},          {16711680, "rouge"}, {65280, "vert"},
+      {255, "bleu"},        {16776960, "jaune"}, {65535, "cyan"},
+      {16711935, "magenta"}, {-5, "-5"},         {8421504, "8421504"},
+      {16711680 + (1LL << 40), "1099528339456"}};
+  for (const auto& [couleur, nom] : noms) EXPECT_EQ(nom_couleur(couleur), nom) << couleur;
+  EXPECT_EQ(prefixe_client(0), "Le client noir ");
+  EXPECT_EQ(prefixe_client(8421504), "Le client 8421504 ");
+}
+
+TEST(Traitement, RegistrationRepliesLogsAndWorld) {
+  monde m(1);
+  // A bad line: refused and logged as received, even without debug.
+  issue_enregistrement issue = enregistre(m, "GET STATUT\r", false);
+  EXPECT_EQ(issue.reponse, "ERREUR SYNTAXE\r\n");
+  EXPECT_EQ(issue.journal, "erreur client: GET STATUT\r\n");
+  EXPECT_FALSE(issue.id);
+  issue = enregistre(m, "PUT COULEUR VAISSEAU 007\r\0"s, true);
+  EXPECT_EQ(issue.journal, "erreur client: PUT COULEUR VAISSEAU 007\r\0\n"s);
+
+  issue = enregistre(m, "PUT COULEUR VAISSEAU 16711680\r", true);
+  EXPECT_EQ(issue.reponse, "VAISSEAU ENREGISTRE\r\n");
+  EXPECT_EQ(issue.journal, "Oh, un nouveau client (rouge)\n");
+  ASSERT_TRUE(issue.id);
+  {
+    VerrouGarde garde(m.verrou_monde);
+    ASSERT_EQ(m.vaisseaux.size(), 1u);
+    EXPECT_EQ(m.vaisseaux.front().couleur, rouge);
+    EXPECT_EQ(m.vaisseaux.front().serie, issue.id->serie);
+    EXPECT_EQ(issue.id->couleur, rouge);
+  }
+  // Taken: refused, logged even without debug, world unchanged.
+  issue = enregistre(m, "PUT COULEUR VAISSEAU 16711680\r", false);
+  EXPECT_EQ(issue.reponse, "ERREUR COULEUR UTILISEE\r\n");
+  EXPECT_EQ(issue.journal, "erreur client: la couleur est deja utilisee\n");
+  EXPECT_FALSE(issue.id);
+  // Without debug a success logs nothing; negative and huge colours are fine.
+  issue = enregistre(m, "PUT COULEUR VAISSEAU -9223372036854775808\r", false);
+  EXPECT_EQ(issue.reponse, "VAISSEAU ENREGISTRE\r\n");
+  EXPECT_EQ(issue.journal, "");
+  VerrouGarde garde(m.verrou_monde);
+  EXPECT_EQ(m.vaisseaux.size(), 2u);
+}
+
+TEST(Traitement, FullArenaIsRefusedWithItsOwnLogLine) {
+  monde m(2);
+  {
+    VerrouGarde garde(m.verrou_monde);
+    // Ships 17 apart everywhere: no place is 18 away from all of them.
+    couleur_t c = 1000;
+    for (double x = 0; x < 990; x += 17) {
+      for (double y = 0; y < 990; y += 17) {
+        m.vaisseaux.push_back({x, y, 0.0, 0.0, 5, c++, 0});
+      }
+    }
+  }
+  const issue_enregistrement issue = enregistre(m, "PUT COULEUR VAISSEAU 1\r", false);
+  EXPECT_EQ(issue.reponse, "ERREUR COULEUR UTILISEE\r\n");
+  EXPECT_EQ(issue.journal, "erreur client: plus de place dans l'arene\n");
+  EXPECT_FALSE(issue.id);
+}
+
+TEST(Traitement, ConstantAndStatusRequestsWithTheirLogs) {
+  monde m(3);
+  joueur j = inscrit(m, rouge, true);
+  VerrouGarde garde(m.verrou_monde);
+  const std::vector<std::array<std::string, 3>> cas{
+      {"GET MAX PT VIE\r", "PUT MAX PT VIE 5\r\n", "demande le nombre max de pt vie\n"},
+      {"GET RAYON BALLE\r", "PUT RAYON BALLE 4\r\n", "demande du rayon des balles\n"},
+      {"GET RAYON VAISSEAU\r", "PUT RAYON VAISSEAU 9\r\n", "demande du rayon des vaisseaux\n"},
+      {"GET TAILLE PLATEAU\r", "PUT TAILLE PLATEAU 990 990\r\n", "demande la taille du plateau\n"},
+      {"GET STATUT\r", "PUT STATUT vivant\r\n", "demande son statut\n"}};
+  for (const auto& [ligne, reponse, texte] : cas) {
+    const issue_requete issue = j.traite_requete(m, ligne);
+    EXPECT_EQ(issue.reponse, reponse);
+    EXPECT_EQ(issue.journal, "Le client rouge " + texte + "  " + reponse);
+    EXPECT_FALSE(issue.fin);
+  }
+  detruit_vaisseau(m, rouge);
+  const issue_requete issue = j.traite_requete(m, "GET STATUT\r");
+  EXPECT_EQ(issue.reponse, "PUT STATUT mort\r\n");
+  EXPECT_EQ(issue.journal, "Le client rouge demande son statut\n  PUT STATUT mort\r\n");
+}
+
+TEST(Traitement, ActionsChangeTheOwnShipAndSayOk) {
+  monde m(4);
+  joueur j = inscrit(m, 255, true);
+  VerrouGarde garde(m.verrou_monde);
+  vaisseau& v = m.vaisseaux.front();
+  v.x = 100.0;
+  v.y = 200.0;
+  v.angle = 0.0;
+  const std::vector<std::pair<std::string, std::string>> cas{
+      {"PUT ACTION ACCELERE\r", "demande une acceleration"},
+      {"PUT ACTION GAUCHE\r", "demande une rotation gauche"},
+      {"PUT ACTION GAUCHE\r", "demande une rotation gauche"},
+      {"PUT ACTION DROITE\r", "demande une rotation droite"},
+      {"PUT ACTION DECELERE\r", "demande une deceleration"},
+      {"PUT ACTION DECELERE\r", "demande une deceleration"},
+      {"PUT ACTION TIRE\r", "demande a tirer une balle"}};
+  for (const auto& [ligne, texte] : cas) {
+    const issue_requete issue = j.traite_requete(m, ligne);
+    EXPECT_EQ(issue.reponse, "OK\r\n");
+    EXPECT_EQ(issue.journal, "Le client bleu " + texte + "\n  OK\n");
+    EXPECT_FALSE(issue.fin);
+  }
+  EXPECT_NEAR(v.angle, 0.15, 1e-12);
+  EXPECT_NEAR(v.vitesse, -0.1, 1e-12);
+  ASSERT_EQ(m.balles.size(), 1u);
+  EXPECT_EQ(m.balles.front().couleur, 255);
+}
+
+TEST(Traitement, ListRepliesFollowTheWorldOrderAndAreLoggedWhole) {
+  monde m(5);
+  {
+    VerrouGarde garde(m.verrou_monde);
+    m.cubes = cree_cubes(m, 200);
+  }
+  joueur a = inscrit(m, rouge, true);
+  joueur b = inscrit(m, 8421504, false);
+  VerrouGarde garde(m.verrou_monde);
+  // Newest first: b, then a.
+  const std::string ships = "PUT VAISSEAUX 2\r\n" + ligne_vaisseau(m.vaisseaux[0]) +
+                            ligne_vaisseau(m.vaisseaux[1]);
+  EXPECT_EQ(m.vaisseaux[0].couleur, 8421504);
+  issue_requete issue = a.traite_requete(m, "GET VAISSEAUX\r");
+  EXPECT_EQ(issue.reponse, ships);
+  std::string log = "Le client rouge demande la liste des vaisseaux\n";
+  for (std::size_t debut = 0; debut < ships.size();) {
+    const std::size_t fin = ships.find('\n', debut) + 1;
+    log += "  " + ships.substr(debut, fin - debut);
+    debut = fin;
+  }
+  EXPECT_EQ(issue.journal, log);
+  // The same request from a session without debug logs nothing.
+  issue = b.traite_requete(m, "GET VAISSEAUX\r");
+  EXPECT_EQ(issue.reponse, ships);
+  EXPECT_EQ(issue.journal, "");
+
+  issue = a.traite_requete(m, "GET BALLES\r");
+  EXPECT_EQ(issue.reponse, "PUT BALLES 0\r\n");
+  EXPECT_EQ(issue.journal, "Le client rouge demande la liste des balles\n  PUT BALLES 0\r\n");
+  m.balles.push_front({10.5, 20.9, 0.0, 1});
+  m.balles.push_front({30.0, 40.0, 0.0, 2});
+  issue = a.traite_requete(m, "GET BALLES\r");
+  EXPECT_EQ(issue.reponse, "PUT BALLES 2\r\n30 40 2\r\n10 20 1\r\n");
+  EXPECT_EQ(issue.journal,
+            "Le client rouge demande la liste des balles\n  PUT BALLES 2\r\n  30 40 2\r\n"
+            "  10 20 1\r\n");
+
+  std::string cubes = "PUT CUBES 200\r\n";
+  std::string cubes_log = "Le client rouge demande la liste des cubes\n  PUT CUBES 200\r\n";
+  for (const cube& c : m.cubes) {
+    cubes += ligne_cube(c);
+    cubes_log += "  " + ligne_cube(c);
+  }
+  for (int fois = 0; fois < 2; ++fois) {  // the second reply comes from the cache
+    issue = a.traite_requete(m, "GET CUBES\r");
+    EXPECT_EQ(issue.reponse, cubes);
+    EXPECT_EQ(issue.journal, cubes_log);
+    issue = b.traite_requete(m, "GET CUBES\r");
+    EXPECT_EQ(issue.reponse, cubes);
+    EXPECT_EQ(issue.journal, "");
+  }
+}
+
+TEST(Traitement, UnknownLinesAndQuit) {
+  monde m(6);
+  joueur j = inscrit(m, 0, true);
+  VerrouGarde garde(m.verrou_monde);
+  for (const std::string& ligne : {"GET STATUT"s, "get statut\r"s, "GET STATUT \r"s,
+                                   "GET  STATUT\r"s, "\r"s, ""s, "GET STATUT\r\0"s,
+                                   "PUT COULEUR VAISSEAU 0\r"s}) {
+    const issue_requete issue = j.traite_requete(m, ligne);
+    EXPECT_EQ(issue.reponse, "ERREUR SYNTAXE\r\n");
+    EXPECT_EQ(issue.journal, "Le client noir fait une demande incorrecte : " + ligne + "\n");
+    EXPECT_FALSE(issue.fin);
+  }
+  EXPECT_EQ(m.vaisseaux.size(), 1u);
+  const issue_requete issue = j.traite_requete(m, "PUT ACTION QUITTE\r");
+  EXPECT_EQ(issue.reponse, "OK\r\n");
+  EXPECT_EQ(issue.journal, "Le client noir s'est barre\n  OK\n");
+  EXPECT_TRUE(issue.fin);
+  EXPECT_TRUE(m.vaisseaux.empty());
+}
+
+// A's ship is destroyed, B takes the same colour: A no longer reaches it.
+TEST(Traitement, ASessionOnlyTouchesTheShipItRegistered) {
+  monde m(7);
+  joueur a = inscrit(m, 5, false);
+  {
+    VerrouGarde garde(m.verrou_monde);
+    detruit_vaisseau(m, 5);  // as the last hit of a bullet does
+  }
+  joueur b = inscrit(m, 5, false);
+  VerrouGarde garde(m.verrou_monde);
+  ASSERT_EQ(m.vaisseaux.size(), 1u);
+  const vaisseau avant = m.vaisseaux.front();
+  EXPECT_EQ(a.traite_requete(m, "GET STATUT\r").reponse, "PUT STATUT mort\r\n");
+  EXPECT_EQ(b.traite_requete(m, "GET STATUT\r").reponse, "PUT STATUT vivant\r\n");
+  for (const char* action : {"PUT ACTION ACCELERE\r", "PUT ACTION GAUCHE\r", "PUT ACTION TIRE\r",
+                             "PUT ACTION DROITE\r", "PUT ACTION GAUCHE\r",
+                             "PUT ACTION DECELERE\r"}) {
+    EXPECT_EQ(a.traite_requete(m, action).reponse, "OK\r\n");
+  }
+  const vaisseau& apres = m.vaisseaux.front();
+  EXPECT_EQ(apres.vitesse, avant.vitesse);
+  EXPECT_EQ(apres.angle, avant.angle);
+  EXPECT_TRUE(m.balles.empty());
+  EXPECT_TRUE(a.traite_requete(m, "PUT ACTION QUITTE\r").fin);
+  ASSERT_EQ(m.vaisseaux.size(), 1u) << "A's quit must not remove B's ship";
+  EXPECT_EQ(m.vaisseaux.front().serie, b.id().serie);
+  b.traite_requete(m, "PUT ACTION TIRE\r");
+  EXPECT_EQ(m.balles.size(), 1u);
+}
+
+// Threads registering one colour at the same moment: exactly one wins.
+TEST(Traitement, RegistrationRaceHasOneWinner) {
+  constexpr int concurrents = 4;
+  constexpr int manches = 100;
+  monde m(8);
+  std::barrier depart(concurrents);
+  std::atomic<int> gagnants[manches] = {};
+  std::vector<std::thread> fils;
+  for (int t = 0; t < concurrents; ++t) {
+    fils.emplace_back([&] {
+      for (int k = 0; k < manches; ++k) {
+        depart.arrive_and_wait();
+        const issue_enregistrement issue =
+            enregistre(m, "PUT COULEUR VAISSEAU " + std::to_string(k) + "\r", false);
+        if (issue.id) {
+          ++gagnants[k];
+        } else {
+          EXPECT_EQ(issue.reponse, "ERREUR COULEUR UTILISEE\r\n");
+        }
+      }
+    });
+  }
+  for (std::thread& f : fils) f.join();
+  for (int k = 0; k < manches; ++k) EXPECT_EQ(gagnants[k].load(), 1) << "colour " << k;
+  VerrouGarde garde(m.verrou_monde);
+  EXPECT_EQ(m.vaisseaux.size(), static_cast<std::size_t>(manches));
+}
+
+}  // namespace
+}  // namespace jeu

@@ -1,0 +1,42 @@
+#include "support/protocole_client.h"
+
+#include <fstream>
+
+namespace jeu::test {
+
+std::optional<std::string> inscrit(client_tcp& c, std::int64_t couleur) {
+  return c.demande("PUT COULEUR VAISSEAU " + std::to_string(couleur));
+}
+
+std::optional<std::vector<std::string>> lit_liste(client_tcp& c, std::string_view mot) {
+  const std::optional<std::string> entete = c.ligne();
+  const std::string debut = "PUT " + std::string(mot) + " ";
+  if (!entete || entete->rfind(debut, 0) != 0 || !entete->ends_with("\r\n")) return std::nullopt;
+  const std::string nombre = entete->substr(debut.size(), entete->size() - debut.size() - 2);
+  if (nombre.empty() || nombre.find_first_not_of("0123456789") != std::string::npos) {
+    return std::nullopt;
+  }
+  std::vector<std::string> lignes;
+  for (long k = std::stol(nombre); k > 0; --k) {
+    std::optional<std::string> l = c.ligne();
+    if (!l) return std::nullopt;
+    lignes.push_back(std::move(*l));
+  }
+  return lignes;
+}
+
+std::optional<std::vector<std::string>> demande_liste(client_tcp& c, std::string_view requete) {
+  if (!c.envoie(std::string(requete) + "\r\n")) return std::nullopt;
+  return lit_liste(c, requete.substr(requete.rfind(' ') + 1));
+}
+
+std::optional<long> memoire_ko(pid_t pid, std::string_view champ) {
+  std::ifstream statut("/proc/" + std::to_string(pid) + "/status");
+  const std::string debut = std::string(champ) + ":";
+  for (std::string ligne; std::getline(statut, ligne);) {
+    if (ligne.rfind(debut, 0) == 0) return std::stol(ligne.substr(debut.size()));
+  }
+  return std::nullopt;
+}
+
+}  // namespace jeu::test
