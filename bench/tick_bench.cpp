@@ -1,0 +1,127 @@
+// Cost of one simulation tick and of ship spawning, on worlds built like the
+// server's: 200 random cubes, ships placed by cree_vaisseau.
+#include <benchmark/benchmark.h>
+
+#include <cmath>
+#include <deque>
+#include <random>
+
+#include "geometry/collisions.h"
+#include "geometry/cube_field.h"
+#include "simulation/apparition.h"
+#include "simulation/balles.h"
+#include "simulation/tick.h"
+
+namespace {
+
+using namespace jeu;
+
+// Ships at random speeds and headings; bullets at random places inside the
+// arena and outside the cubes, flying in random directions.
+void peuple(monde& m, int navires, int nombre_balles) REQUIRES(m.verrou_monde) {
+  m.cubes = cree_cubes(m, configuration::nb_cubes);
+  std::mt19937 hasard(17);
+  std::uniform_real_distribution<double> vitesse(configuration::vitesse_min, configuration::vitesse_max);
+  std::uniform_real_distribution<double> angle(0.0, 6.28);
+  std::uniform_real_distribution<double> position(5.0, 985.0);
+  for (couleur_t c = 0; c < navires; ++c) {
+    if (!cree_vaisseau(m, c)) break;
+    m.vaisseaux.front().vitesse = vitesse(hasard);
+  }
+  while (static_cast<int>(m.balles.size()) < nombre_balles) {
+    const balle b{position(hasard), position(hasard), angle(hasard), 0};
+    if (!est_hors_jeu(b, m.cubes)) m.balles.push_back(b);
+  }
+}
+
+void BM_Tick(benchmark::State& etat) {
+  monde m(1);
+  VerrouGarde garde(m.verrou_monde);
+  peuple(m, static_cast<int>(etat.range(0)), static_cast<int>(etat.range(1)));
+  const std::deque<vaisseau> vaisseaux = m.vaisseaux;
+  const std::deque<balle> balles = m.balles;
+  for (auto _ : etat) {
+    etat.PauseTiming();
+    m.vaisseaux = vaisseaux;
+    m.balles = balles;
+    etat.ResumeTiming();
+    avance_monde(m);
+  }
+  // What one tick left, to read the figures: bullets that hit or left, ships destroyed.
+  etat.counters["balles_restantes"] = static_cast<double>(m.balles.size());
+  etat.counters["navires_restants"] = static_cast<double>(m.vaisseaux.size());
+}
+BENCHMARK(BM_Tick)
+    ->Args({10, 100})
+    ->Args({100, 100})
+    ->Args({100, 1000})
+    ->Args({1000, 1000})
+    ->Args({1000, 5000})
+    ->Unit(benchmark::kMicrosecond);
+
+// A successful spawn among `navires` ships (the new ship is removed again,
+// outside the timing).
+void BM_CreeVaisseauPeuple(benchmark::State& etat) {
+  monde m(2);
+  VerrouGarde garde(m.verrou_monde);
+  peuple(m, static_cast<int>(etat.range(0)), 0);
+  const couleur_t nouveau = 1'000'000;
+  for (auto _ : etat) {
+    if (!cree_vaisseau(m, nouveau)) etat.SkipWithError("refused");
+    etat.PauseTiming();
+    detruit_vaisseau(m, nouveau);
+    etat.ResumeTiming();
+  }
+  etat.counters["navires"] = static_cast<double>(m.vaisseaux.size());
+}
+BENCHMARK(BM_CreeVaisseauPeuple)->Arg(10)->Arg(100)->Arg(1000)->Unit(benchmark::kMicrosecond);
+
+// A spawn in an arena filled until five calls in a row were refused: nearly
+// every call runs the whole bounded placement loop, with the lock held.
+void BM_CreeVaisseauArenePleine(benchmark::State& etat) {
+  monde m(3);
+  VerrouGarde garde(m.verrou_monde);
+  peuple(m, 0, 0);
+  couleur_t couleur = 0;
+  for (int refus = 0; refus < 5; ++couleur) refus = cree_vaisseau(m, couleur) ? 0 : refus + 1;
+  const std::size_t navires = m.vaisseaux.size();
+  const auto tirages = m.alea.tirages();
+  for (auto _ : etat) cree_vaisseau(m, ++couleur);
+  etat.counters["navires"] = static_cast<double>(navires);
+  etat.counters["acceptes"] = static_cast<double>(m.vaisseaux.size() - navires);
+  // One heading draw per call, then two draws per placement attempt.
+  const double appels = static_cast<double>(etat.iterations());
+  etat.counters["essais_par_appel"] =
+      (static_cast<double>(m.alea.tirages() - tirages) - appels) / 2.0 / appels;
+}
+BENCHMARK(BM_CreeVaisseauArenePleine)->Unit(benchmark::kMillisecond);
+
+// The densest world ships can form: centres 18.0 apart on a triangular
+// lattice wherever the spawn tests accept them; the gaps left beside cubes
+// still take a few newcomers.
+void BM_CreeVaisseauArenePleineReseau(benchmark::State& etat) {
+  monde m(4);
+  VerrouGarde garde(m.verrou_monde);
+  peuple(m, 0, 0);
+  couleur_t couleur = 0;
+  const double pas_y = 18.0 * std::sqrt(3.0) / 2.0 + 1e-9;
+  for (int rang = 0; 9.0 + rang * pas_y < 980.0; ++rang) {
+    for (double x = 9.0 + (rang % 2) * 9.0; x < 980.0; x += 18.0) {
+      const double y = 9.0 + rang * pas_y;
+      if (inter_cubes(x, y, get_cube_inter_segments(m, x, y)) || inter_vaisseau(m, x, y, -1) ||
+          inside_cube(x, y, m.cubes)) {
+        continue;
+      }
+      m.vaisseaux.push_front(vaisseau{x, y, 0.0, 0.0, 5, couleur++, 0});
+    }
+  }
+  const std::size_t navires = m.vaisseaux.size();
+  for (auto _ : etat) cree_vaisseau(m, couleur++);
+  etat.counters["navires"] = static_cast<double>(navires);
+  etat.counters["acceptes"] = static_cast<double>(m.vaisseaux.size() - navires);
+}
+BENCHMARK(BM_CreeVaisseauArenePleineReseau)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+BENCHMARK_MAIN();
