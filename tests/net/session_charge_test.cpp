@@ -73,7 +73,7 @@ TEST(Charge, AClientThatReadsNothingStallsNobodyElse) {
   ASSERT_GE(horloge::now() - dernier_progres, 1s) << "the server kept reading " << envoye;
   int non_lus = 0;
   ASSERT_EQ(ioctl(lent.fd(), FIONREAD, &non_lus), 0);
-  EXPECT_GT(non_lus, 100000) << "replies were written and left unread";
+  EXPECT_GT(non_lus, 10000) << "replies were written and left unread";
 
   // For 3 s the other player is answered at once, and the world goes on.
   for (int k = 0; k < 30; ++k) ASSERT_EQ(vite(vif, "PUT ACTION ACCELERE"), "OK\r\n");

@@ -37,6 +37,13 @@ class Serveur : public ::testing::Test {
       ASSERT_TRUE(serveur_->attend_sortie(demarrage, 5s));
     }
   }
+  // A sanitizer report, or any failure line, would land on stderr.
+  void TearDown() override {
+    if (!serveur_) return;
+    EXPECT_EQ(serveur_->attend_fin(0ms), std::nullopt) << "the server must still be running";
+    serveur_->collecte(50ms);
+    EXPECT_EQ(serveur_->erreur(), "");
+  }
   // The ships an observer sees, or nullopt when the reply is malformed.
   std::optional<std::vector<std::string>> vaisseaux(client_tcp& c) {
     return demande_liste(c, "GET VAISSEAUX");
@@ -130,7 +137,6 @@ TEST_F(Serveur, TypicalConnection) {
   ASSERT_TRUE(apres);
   ASSERT_EQ(apres->size(), 1u);
   EXPECT_EQ(lit_vaisseau(apres->front())->couleur, 255);
-  EXPECT_EQ(serveur_->attend_fin(0ms), std::nullopt);
 }
 
 // Without -debug the only output is the registration error lines.

@@ -1,6 +1,5 @@
 // What a session does with each line, on a world built here: replies and log
-// text byte for byte, the effect on the world, and that a session only ever
-// touches the ship it registered.
+// text byte for byte, and the effect on the world.
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -12,8 +11,6 @@
 #include "geometry/cube_field.h"
 #include "net/protocole.h"
 #include "net/traitement.h"
-#include "simulation/balles.h"
-#include "world/recherche.h"
 
 namespace jeu {
 namespace {
@@ -93,28 +90,6 @@ TEST(Traitement, FullArenaIsRefusedWithItsOwnLogLine) {
   EXPECT_EQ(issue.reponse, "ERREUR COULEUR UTILISEE\r\n");
   EXPECT_EQ(issue.journal, "erreur client: plus de place dans l'arene\n");
   EXPECT_FALSE(issue.id);
-}
-
-TEST(Traitement, ConstantAndStatusRequestsWithTheirLogs) {
-  monde m(3);
-  joueur j = inscrit(m, rouge, true);
-  VerrouGarde garde(m.verrou_monde);
-  const std::vector<std::array<std::string, 3>> cas{
-      {"GET MAX PT VIE\r", "PUT MAX PT VIE 5\r\n", "demande le nombre max de pt vie\n"},
-      {"GET RAYON BALLE\r", "PUT RAYON BALLE 4\r\n", "demande du rayon des balles\n"},
-      {"GET RAYON VAISSEAU\r", "PUT RAYON VAISSEAU 9\r\n", "demande du rayon des vaisseaux\n"},
-      {"GET TAILLE PLATEAU\r", "PUT TAILLE PLATEAU 990 990\r\n", "demande la taille du plateau\n"},
-      {"GET STATUT\r", "PUT STATUT vivant\r\n", "demande son statut\n"}};
-  for (const auto& [ligne, reponse, texte] : cas) {
-    const issue_requete issue = j.traite_requete(m, ligne);
-    EXPECT_EQ(issue.reponse, reponse);
-    EXPECT_EQ(issue.journal, "Le client rouge " + texte + "  " + reponse);
-    EXPECT_FALSE(issue.fin);
-  }
-  detruit_vaisseau(m, rouge);
-  const issue_requete issue = j.traite_requete(m, "GET STATUT\r");
-  EXPECT_EQ(issue.reponse, "PUT STATUT mort\r\n");
-  EXPECT_EQ(issue.journal, "Le client rouge demande son statut\n  PUT STATUT mort\r\n");
 }
 
 TEST(Traitement, ActionsChangeTheOwnShipAndSayOk) {
@@ -217,36 +192,6 @@ TEST(Traitement, UnknownLinesAndQuit) {
   EXPECT_EQ(issue.journal, "Le client noir s'est barre\n  OK\n");
   EXPECT_TRUE(issue.fin);
   EXPECT_TRUE(m.vaisseaux.empty());
-}
-
-// A's ship is destroyed, B takes the same colour: A no longer reaches it.
-TEST(Traitement, ASessionOnlyTouchesTheShipItRegistered) {
-  monde m(7);
-  joueur a = inscrit(m, 5, false);
-  {
-    VerrouGarde garde(m.verrou_monde);
-    detruit_vaisseau(m, 5);  // as the last hit of a bullet does
-  }
-  joueur b = inscrit(m, 5, false);
-  VerrouGarde garde(m.verrou_monde);
-  ASSERT_EQ(m.vaisseaux.size(), 1u);
-  const vaisseau avant = m.vaisseaux.front();
-  EXPECT_EQ(a.traite_requete(m, "GET STATUT\r").reponse, "PUT STATUT mort\r\n");
-  EXPECT_EQ(b.traite_requete(m, "GET STATUT\r").reponse, "PUT STATUT vivant\r\n");
-  for (const char* action : {"PUT ACTION ACCELERE\r", "PUT ACTION GAUCHE\r", "PUT ACTION TIRE\r",
-                             "PUT ACTION DROITE\r", "PUT ACTION GAUCHE\r",
-                             "PUT ACTION DECELERE\r"}) {
-    EXPECT_EQ(a.traite_requete(m, action).reponse, "OK\r\n");
-  }
-  const vaisseau& apres = m.vaisseaux.front();
-  EXPECT_EQ(apres.vitesse, avant.vitesse);
-  EXPECT_EQ(apres.angle, avant.angle);
-  EXPECT_TRUE(m.balles.empty());
-  EXPECT_TRUE(a.traite_requete(m, "PUT ACTION QUITTE\r").fin);
-  ASSERT_EQ(m.vaisseaux.size(), 1u) << "A's quit must not remove B's ship";
-  EXPECT_EQ(m.vaisseaux.front().serie, b.id().serie);
-  b.traite_requete(m, "PUT ACTION TIRE\r");
-  EXPECT_EQ(m.balles.size(), 1u);
 }
 
 // Threads registering one colour at the same moment: exactly one wins.
