@@ -7,6 +7,8 @@
 #include <utility>
 #include <vector>
 
+#include "support/monde_essai.h"
+
 namespace jeu {
 namespace {
 
@@ -14,12 +16,7 @@ std::vector<segment> vers_vecteur(const liste_segments& l) { return {l.begin(), 
 
 segment seg(double x1, double y1, double x2, double y2) { return {{x1, y1}, {x2, y2}}; }
 
-void pose_cube(monde& m, int i, int j) {
-  m.grille_cubes[i + 1][j + 1] = true;
-  const double x = i * 22.0;
-  const double y = j * 22.0;
-  m.cubes.push_back({x, y, x + 22.0, y + 22.0});
-}
+using essai::pose_cube;
 
 TEST(CreeCubes, FieldInvariantsAfterTwoHundred) {
   monde m(7);

@@ -4,7 +4,7 @@
 
 #include <cmath>
 
-#include "outils.h"
+#include "support/monde_essai.h"
 
 namespace jeu {
 namespace {

@@ -7,7 +7,7 @@
 
 #include "geometry/collisions.h"
 #include "geometry/cube_field.h"
-#include "outils.h"
+#include "support/monde_essai.h"
 #include "simulation/destruction.h"
 
 namespace jeu {

@@ -5,7 +5,7 @@
 #include <numbers>
 #include <vector>
 
-#include "outils.h"
+#include "support/monde_essai.h"
 #include "simulation/actions.h"
 
 namespace jeu {

@@ -6,7 +6,7 @@
 #include <numbers>
 #include <vector>
 
-#include "outils.h"
+#include "support/monde_essai.h"
 
 namespace jeu {
 namespace {

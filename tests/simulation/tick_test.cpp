@@ -11,7 +11,7 @@
 
 #include "geometry/collisions.h"
 #include "geometry/cube_field.h"
-#include "outils.h"
+#include "support/monde_essai.h"
 #include "simulation/actions.h"
 #include "simulation/apparition.h"
 #include "simulation/balles.h"

@@ -6,7 +6,7 @@
 #include <memory>
 #include <thread>
 
-#include "outils.h"
+#include "support/monde_essai.h"
 #include "simulation/tick.h"
 
 namespace jeu {

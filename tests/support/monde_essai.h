@@ -2,6 +2,7 @@
 
 #include "world/monde.h"
 
+// Building blocks of hand-made test worlds.
 namespace jeu::essai {
 
 inline vaisseau navire(double x, double y, couleur_t couleur, double angle = 0.0,
