@@ -2,12 +2,14 @@
 // must never stop it: service resumes once connections close.
 #include <arpa/inet.h>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <memory>
 #include <thread>
 #include <string>
@@ -83,6 +85,80 @@ TEST(Ecoute, SurvivesABurstOfResetConnections) {
   EXPECT_TRUE(enregistre(nouveau, 3, 10s));
   EXPECT_EQ(nouveau.demande("GET MAX PT VIE"), "PUT MAX PT VIE 5\r\n");
   EXPECT_EQ(serveur.attend_fin(0ms), std::nullopt) << serveur.erreur();
+}
+
+// A control group limiting the number of threads of the processes put in it;
+// removed on destruction (its processes must be gone by then).
+class groupe_pids {
+ public:
+  groupe_pids() : chemin_("/sys/fs/cgroup/pids/serveur_jeu_essai_" + std::to_string(getpid())) {
+    cree_ = mkdir(chemin_.c_str(), 0755) == 0;
+  }
+  ~groupe_pids() {
+    if (cree_) rmdir(chemin_.c_str());
+  }
+  bool cree() const { return cree_; }
+  bool ecrit(const std::string& fichier, const std::string& valeur) {
+    std::ofstream f(chemin_ + "/" + fichier);
+    f << valeur << std::flush;
+    return f.good();
+  }
+  int lit(const std::string& fichier) {
+    std::ifstream f(chemin_ + "/" + fichier);
+    int valeur = -1;
+    f >> valeur;
+    return valeur;
+  }
+  // How many thread or process creations the limit has refused.
+  int refus() {
+    std::ifstream f(chemin_ + "/pids.events");
+    std::string max;
+    int valeur = -1;
+    f >> max >> valeur;
+    return valeur;
+  }
+
+ private:
+  std::string chemin_;
+  bool cree_ = false;
+};
+
+TEST(Ecoute, SurvivesSessionThreadsThatCannotStart) {
+  groupe_pids groupe;
+  if (!groupe.cree()) GTEST_SKIP() << "no writable pids control group on this machine";
+  const int port = port_libre();
+  {
+    processus serveur(programme, {std::to_string(port)});
+    ASSERT_TRUE(attend_ecoute(port, 10s));
+    ASSERT_TRUE(groupe.ecrit("cgroup.procs", std::to_string(serveur.pid())));
+    constexpr int places = 4;
+    ASSERT_TRUE(groupe.ecrit("pids.max", std::to_string(groupe.lit("pids.current") + places)));
+
+    std::vector<std::unique_ptr<client_tcp>> servis;
+    for (int k = 0; k < places; ++k) {
+      servis.push_back(std::make_unique<client_tcp>(port));
+      ASSERT_TRUE(enregistre(*servis.back(), 100 + k, 10s)) << k;
+    }
+    // No thread left for these: each connection is closed, the server goes on.
+    for (int k = 0; k < 5; ++k) {
+      client_tcp refuse(port);
+      ASSERT_TRUE(refuse.connecte());
+      refuse.envoie("PUT COULEUR VAISSEAU 7\r\n");
+      EXPECT_TRUE(refuse.attend_fermeture(10s)) << k;
+    }
+    EXPECT_GE(groupe.refus(), 5) << "the thread limit was never hit";
+    servis.clear();
+    // Sessions end, their threads go: service resumes.
+    bool servi = false;
+    for (int essai = 0; essai < 50 && !servi; ++essai) {
+      client_tcp nouveau(port);
+      servi = nouveau.connecte() && enregistre(nouveau, 100, 2s);
+      if (!servi) std::this_thread::sleep_for(100ms);
+    }
+    EXPECT_TRUE(servi);
+    EXPECT_EQ(serveur.attend_fin(0ms), std::nullopt) << serveur.erreur();
+    serveur.tue();
+  }
 }
 
 }  // namespace
