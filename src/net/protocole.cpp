@@ -31,11 +31,16 @@ constexpr std::array<std::pair<std::string_view, requete>, 14> literaux{{
 
 constexpr std::string_view prefixe_enregistrement = "PUT COULEUR VAISSEAU ";
 
-void ajoute_ligne(const std::string& ligne, std::string& reponse, std::string* journal) {
-  reponse += ligne;
+// Appends the item's line to `reponse` and, when `journal` is given, the
+// same line after two spaces to `*journal`.
+template <class Record>
+void ajoute_ligne(void (*ajoute)(std::string&, const Record&), const Record& r,
+                  std::string& reponse, std::string* journal) {
+  const std::size_t debut = reponse.size();
+  ajoute(reponse, r);
   if (journal) {
     *journal += "  ";
-    *journal += ligne;
+    journal->append(reponse, debut);
   }
 }
 
@@ -61,29 +66,56 @@ std::optional<couleur_t> lit_enregistrement(std::string_view ligne) {
   return couleur;
 }
 
-std::string texte_entier(std::int64_t n) {
+void ajoute_entier(std::string& sortie, std::int64_t n) {
   std::array<char, 24> tampon;
-  const auto [fin, erreur] = std::to_chars(tampon.data(), tampon.data() + tampon.size(), n);
-  return std::string(tampon.data(), fin);
+  const auto fin = std::to_chars(tampon.data(), tampon.data() + tampon.size(), n).ptr;
+  sortie.append(tampon.data(), fin);
+}
+
+void ajoute_tronque(std::string& sortie, double v) {
+  if (!std::isfinite(v)) {
+    sortie += '0';
+    return;
+  }
+  const double t = std::trunc(v);
+  // Inside int64 the conversion is exact and defined (and -0 becomes 0);
+  // beyond it, "%.0f" of an integral double prints its exact digits.
+  if (t > -9.2e18 && t < 9.2e18) {
+    ajoute_entier(sortie, static_cast<std::int64_t>(t));
+    return;
+  }
+  std::array<char, 400> tampon;
+  const int n = std::snprintf(tampon.data(), tampon.size(), "%.0f", t);
+  sortie.append(tampon.data(), static_cast<std::size_t>(n));
+}
+
+void ajoute_angle(std::string& sortie, double v) {
+  // to_chars with the general format and a precision writes what "%.12g"
+  // writes, without printf's locale and parsing costs.
+  std::array<char, 40> tampon;
+  const auto fin =
+      std::to_chars(tampon.data(), tampon.data() + tampon.size(), v, std::chars_format::general, 12)
+          .ptr;
+  const std::string_view texte(tampon.data(), static_cast<std::size_t>(fin - tampon.data()));
+  sortie += texte;
+  if (texte.find_first_not_of("0123456789-") == std::string_view::npos) sortie += '.';
+}
+
+std::string texte_entier(std::int64_t n) {
+  std::string texte;
+  ajoute_entier(texte, n);
+  return texte;
 }
 
 std::string texte_tronque(double v) {
-  if (!std::isfinite(v)) return "0";
-  const double t = std::trunc(v);
-  if (t == 0.0) return "0";  // and not "-0"
-  // Inside int64 the conversion is exact and defined; beyond it, "%.0f" of an
-  // integral double prints its exact digits.
-  if (t > -9.2e18 && t < 9.2e18) return texte_entier(static_cast<std::int64_t>(t));
-  std::array<char, 400> tampon;
-  const int n = std::snprintf(tampon.data(), tampon.size(), "%.0f", t);
-  return std::string(tampon.data(), static_cast<std::size_t>(n));
+  std::string texte;
+  ajoute_tronque(texte, v);
+  return texte;
 }
 
 std::string texte_angle(double v) {
-  std::array<char, 40> tampon;
-  const int n = std::snprintf(tampon.data(), tampon.size(), "%.12g", v);
-  std::string texte(tampon.data(), static_cast<std::size_t>(n));
-  if (texte.find_first_not_of("0123456789-") == std::string::npos) texte += '.';
+  std::string texte;
+  ajoute_angle(texte, v);
   return texte;
 }
 
@@ -111,30 +143,67 @@ std::string entete_liste(requete r, std::size_t nombre) {
   return std::string(mot) + texte_entier(static_cast<std::int64_t>(nombre)) + "\r\n";
 }
 
+void ajoute_vaisseau(std::string& sortie, const vaisseau& v) {
+  ajoute_tronque(sortie, v.x + 0.5);
+  sortie += ' ';
+  ajoute_tronque(sortie, v.y + 0.5);
+  sortie += ' ';
+  ajoute_angle(sortie, v.angle);
+  sortie += ' ';
+  ajoute_entier(sortie, v.pt_vie);
+  sortie += ' ';
+  ajoute_entier(sortie, v.couleur);
+  sortie += "\r\n";
+}
+
+void ajoute_balle(std::string& sortie, const balle& b) {
+  ajoute_tronque(sortie, b.x);
+  sortie += ' ';
+  ajoute_tronque(sortie, b.y);
+  sortie += ' ';
+  ajoute_entier(sortie, b.couleur);
+  sortie += "\r\n";
+}
+
+void ajoute_cube(std::string& sortie, const cube& c) {
+  ajoute_tronque(sortie, c.x1);
+  sortie += ' ';
+  ajoute_tronque(sortie, c.y1);
+  sortie += ' ';
+  ajoute_tronque(sortie, c.x2);
+  sortie += ' ';
+  ajoute_tronque(sortie, c.y2);
+  sortie += "\r\n";
+}
+
 std::string ligne_vaisseau(const vaisseau& v) {
-  return texte_tronque(v.x + 0.5) + " " + texte_tronque(v.y + 0.5) + " " + texte_angle(v.angle) +
-         " " + texte_entier(v.pt_vie) + " " + texte_entier(v.couleur) + "\r\n";
+  std::string ligne;
+  ajoute_vaisseau(ligne, v);
+  return ligne;
 }
 
 std::string ligne_balle(const balle& b) {
-  return texte_tronque(b.x) + " " + texte_tronque(b.y) + " " + texte_entier(b.couleur) + "\r\n";
+  std::string ligne;
+  ajoute_balle(ligne, b);
+  return ligne;
 }
 
 std::string ligne_cube(const cube& c) {
-  return texte_tronque(c.x1) + " " + texte_tronque(c.y1) + " " + texte_tronque(c.x2) + " " +
-         texte_tronque(c.y2) + "\r\n";
+  std::string ligne;
+  ajoute_cube(ligne, c);
+  return ligne;
 }
 
 void envoie_vaisseau(const vaisseau& v, std::string& reponse, std::string* journal) {
-  ajoute_ligne(ligne_vaisseau(v), reponse, journal);
+  ajoute_ligne(ajoute_vaisseau, v, reponse, journal);
 }
 
 void envoie_balle(const balle& b, std::string& reponse, std::string* journal) {
-  ajoute_ligne(ligne_balle(b), reponse, journal);
+  ajoute_ligne(ajoute_balle, b, reponse, journal);
 }
 
 void envoie_cube(const cube& c, std::string& reponse, std::string* journal) {
-  ajoute_ligne(ligne_cube(c), reponse, journal);
+  ajoute_ligne(ajoute_cube, c, reponse, journal);
 }
 
 }  // namespace jeu

@@ -73,12 +73,20 @@ std::string reponse_constante(requete r);
 // `r` must be balles, cubes or vaisseaux.
 std::string entete_liste(requete r, std::size_t nombre);
 
+// The same texts appended to `sortie`, without a temporary string.
+void ajoute_entier(std::string& sortie, std::int64_t n);
+void ajoute_tronque(std::string& sortie, double v);
+void ajoute_angle(std::string& sortie, double v);
+
 // One item line, "\r\n" included: a ship is "x y angle pt_vie couleur" with
 // x and y rounded (0.5 added, then truncated); a bullet "x y couleur" and a
 // cube "x1 y1 x2 y2", truncated.
 std::string ligne_vaisseau(const vaisseau& v);
 std::string ligne_balle(const balle& b);
 std::string ligne_cube(const cube& c);
+void ajoute_vaisseau(std::string& sortie, const vaisseau& v);
+void ajoute_balle(std::string& sortie, const balle& b);
+void ajoute_cube(std::string& sortie, const cube& c);
 
 // Append the item's line to `reponse` and, when `journal` is given, the same
 // line preceded by two spaces to `*journal` (the debug log of list replies).

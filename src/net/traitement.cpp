@@ -22,6 +22,8 @@ template <class Liste, class Encodeur>
 void repond_liste(requete r, const Liste& liste, Encodeur encode, std::string_view demande,
                   const std::string& prefixe, bool journalise, issue_requete& issue) {
   const std::string entete = entete_liste(r, liste.size());
+  // Lines are under 64 bytes: one allocation for the whole reply.
+  issue.reponse.reserve(entete.size() + 64 * liste.size());
   issue.reponse = entete;
   std::string* journal = nullptr;
   if (journalise) {

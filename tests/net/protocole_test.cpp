@@ -2,8 +2,10 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
 #include <cstdint>
 #include <limits>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -121,6 +123,29 @@ TEST(Protocole, AngleTextAlwaysReadsAsAFloat) {
   double angle = 0.0;
   for (int k = 0; k < 42; ++k) angle += 0.15;
   EXPECT_EQ(texte_angle(angle), "6.3");
+}
+
+TEST(Protocole, AngleTextIsPrintfsTwelveDigitGeneralForm) {
+  // The angle text must be exactly what "%.12g" prints, whatever the value:
+  // compare on random headings, long turning histories, tiny and huge values,
+  // and values near the boundaries between fixed and exponent forms.
+  std::mt19937_64 hasard(11);
+  std::uniform_real_distribution<double> cap(-50.0, 50.0);
+  std::uniform_int_distribution<int> exposant(-30, 30);
+  std::vector<double> valeurs{1e-4, 9.99999999999e-5, 0.0001, 999999999999.0, 999999999999.5,
+                              1e12, -1e-5, 5e-324, std::numeric_limits<double>::max(),
+                              0.1 + 0.2, 2.5, 1.0 / 3.0};
+  for (int k = 0; k < 100000; ++k) {
+    valeurs.push_back(cap(hasard));
+    valeurs.push_back(cap(hasard) * std::pow(10.0, exposant(hasard)));
+  }
+  for (const double v : valeurs) {
+    char attendu[64];
+    std::snprintf(attendu, sizeof attendu, "%.12g", v);
+    std::string texte = attendu;
+    if (texte.find_first_not_of("0123456789-") == std::string::npos) texte += '.';
+    ASSERT_EQ(texte_angle(v), texte) << v;
+  }
 }
 
 TEST(Protocole, ItemLines) {
