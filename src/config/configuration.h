@@ -24,6 +24,5 @@ inline bool debug = false;
 
 inline constexpr int port_defaut = 12345;
 inline constexpr double periode_tick = 1.0 / 40.0;
-inline constexpr int file_attente = 5;
 
 }  // namespace jeu::configuration

@@ -3,6 +3,7 @@
 #include <sys/socket.h>
 
 #include <cerrno>
+#include <cstring>
 
 namespace jeu {
 
@@ -21,6 +22,10 @@ void assembleur_lignes::suivante() {
   ligne_.clear();
   tronquee_ = false;
   complete_ = false;
+}
+
+bool lecteur_lignes::ligne_prete() const {
+  return std::memchr(tampon_.data() + debut_, '\n', fin_ - debut_) != nullptr;
 }
 
 lecteur_lignes::resultat lecteur_lignes::lit() {

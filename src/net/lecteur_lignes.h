@@ -56,6 +56,9 @@ class lecteur_lignes {
   resultat lit();
   std::string_view ligne() const { return assembleur_.ligne(); }
   bool tronquee() const { return assembleur_.tronquee(); }
+  // Whether the bytes already read hold the end of another line: then the
+  // next lit() returns at once, without waiting for the peer.
+  bool ligne_prete() const;
 
  private:
   int fd_;

@@ -58,7 +58,7 @@ int main(int argc, char** argv) {
   }
   if (configuration::debug) zorvex_print(stdout, "lancement du serveur\n");
   try {
-    serveur(le_monde, opts->port, configuration::file_attente);
+    serveur(le_monde, opts->port, file_attente());
   } catch (const std::exception& e) {
     erreur_fatale(e.what());
   }

@@ -4,6 +4,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <string_view>
 #include <utility>
 
 #include "config/configuration.h"
@@ -30,41 +31,6 @@ constexpr std::array<std::pair<std::string_view, requete>, 14> literaux{{
 }};
 
 constexpr std::string_view prefixe_enregistrement = "PUT COULEUR VAISSEAU ";
-
-// Appends the item's line to `reponse` and, when `journal` is given, the
-// same line after two spaces to `*journal`.
-template <class Record>
-void ajoute_ligne(void (*ajoute)(std::string&, const Record&), const Record& r,
-                  std::string& reponse, std::string* journal) {
-  const std::size_t debut = reponse.size();
-  ajoute(reponse, r);
-  if (journal) {
-    *journal += "  ";
-    journal->append(reponse, debut);
-  }
-}
-
-}  // namespace
-
-requete reconnait_requete(std::string_view ligne) {
-  for (const auto& [literal, r] : literaux) {
-    if (ligne == literal) return r;
-  }
-  return requete::inconnue;
-}
-
-std::optional<couleur_t> lit_enregistrement(std::string_view ligne) {
-  if (!ligne.starts_with(prefixe_enregistrement) || !ligne.ends_with('\r')) return std::nullopt;
-  const std::string_view nombre =
-      ligne.substr(prefixe_enregistrement.size(), ligne.size() - prefixe_enregistrement.size() - 1);
-  couleur_t couleur = 0;
-  const auto [fin, erreur] = std::from_chars(nombre.data(), nombre.data() + nombre.size(), couleur);
-  if (erreur != std::errc() || fin != nombre.data() + nombre.size()) return std::nullopt;
-  // Written back, the number must give the same bytes: this refuses "+1",
-  // "007", "-0" and the like.
-  if (texte_entier(couleur) != nombre) return std::nullopt;
-  return couleur;
-}
 
 void ajoute_entier(std::string& sortie, std::int64_t n) {
   std::array<char, 24> tampon;
@@ -101,48 +67,6 @@ void ajoute_angle(std::string& sortie, double v) {
   if (texte.find_first_not_of("0123456789-") == std::string_view::npos) sortie += '.';
 }
 
-std::string texte_entier(std::int64_t n) {
-  std::string texte;
-  ajoute_entier(texte, n);
-  return texte;
-}
-
-std::string texte_tronque(double v) {
-  std::string texte;
-  ajoute_tronque(texte, v);
-  return texte;
-}
-
-std::string texte_angle(double v) {
-  std::string texte;
-  ajoute_angle(texte, v);
-  return texte;
-}
-
-std::string reponse_constante(requete r) {
-  using namespace configuration;
-  switch (r) {
-    case requete::max_pt_vie:
-      return "PUT MAX PT VIE " + texte_entier(max_pt_vie) + "\r\n";
-    case requete::rayon_balle:
-      return "PUT RAYON BALLE " + texte_tronque(rayon_balle) + "\r\n";
-    case requete::rayon_vaisseau:
-      return "PUT RAYON VAISSEAU " + texte_tronque(rayon_vaisseau) + "\r\n";
-    case requete::taille_plateau:
-      return "PUT TAILLE PLATEAU " + texte_tronque(largeur_plateau) + " " +
-             texte_tronque(hauteur_plateau) + "\r\n";
-    default:
-      return {};
-  }
-}
-
-std::string entete_liste(requete r, std::size_t nombre) {
-  std::string_view mot = r == requete::balles ? "PUT BALLES "
-                         : r == requete::cubes ? "PUT CUBES "
-                                               : "PUT VAISSEAUX ";
-  return std::string(mot) + texte_entier(static_cast<std::int64_t>(nombre)) + "\r\n";
-}
-
 void ajoute_vaisseau(std::string& sortie, const vaisseau& v) {
   ajoute_tronque(sortie, v.x + 0.5);
   sortie += ' ';
@@ -176,34 +100,84 @@ void ajoute_cube(std::string& sortie, const cube& c) {
   sortie += "\r\n";
 }
 
-std::string ligne_vaisseau(const vaisseau& v) {
-  std::string ligne;
-  ajoute_vaisseau(ligne, v);
-  return ligne;
+// Lines are under 64 bytes: one allocation for the whole reply.
+template <class Record>
+void ajoute_toute_la_liste(std::string& sortie, std::string_view mot, std::span<const Record> liste,
+                           void (*ajoute)(std::string&, const Record&)) {
+  sortie.reserve(sortie.size() + 24 + 64 * liste.size());
+  sortie += mot;
+  ajoute_entier(sortie, static_cast<std::int64_t>(liste.size()));
+  sortie += "\r\n";
+  for (const Record& r : liste) ajoute(sortie, r);
 }
 
-std::string ligne_balle(const balle& b) {
-  std::string ligne;
-  ajoute_balle(ligne, b);
-  return ligne;
+}  // namespace
+
+requete reconnait_requete(std::string_view ligne) {
+  for (const auto& [literal, r] : literaux) {
+    if (ligne == literal) return r;
+  }
+  return requete::inconnue;
 }
 
-std::string ligne_cube(const cube& c) {
-  std::string ligne;
-  ajoute_cube(ligne, c);
-  return ligne;
+std::optional<couleur_t> lit_enregistrement(std::string_view ligne) {
+  if (!ligne.starts_with(prefixe_enregistrement) || !ligne.ends_with('\r')) return std::nullopt;
+  const std::string_view nombre =
+      ligne.substr(prefixe_enregistrement.size(), ligne.size() - prefixe_enregistrement.size() - 1);
+  couleur_t couleur = 0;
+  const auto [fin, erreur] = std::from_chars(nombre.data(), nombre.data() + nombre.size(), couleur);
+  if (erreur != std::errc() || fin != nombre.data() + nombre.size()) return std::nullopt;
+  // Written back, the number must give the same bytes: this refuses "+1",
+  // "007", "-0" and the like.
+  if (texte_entier(couleur) != nombre) return std::nullopt;
+  return couleur;
 }
 
-void envoie_vaisseau(const vaisseau& v, std::string& reponse, std::string* journal) {
-  ajoute_ligne(ajoute_vaisseau, v, reponse, journal);
+std::string texte_entier(std::int64_t n) {
+  std::string texte;
+  ajoute_entier(texte, n);
+  return texte;
 }
 
-void envoie_balle(const balle& b, std::string& reponse, std::string* journal) {
-  ajoute_ligne(ajoute_balle, b, reponse, journal);
+std::string reponse_constante(requete r) {
+  using namespace configuration;
+  std::string texte;
+  switch (r) {
+    case requete::max_pt_vie:
+      texte = "PUT MAX PT VIE ";
+      ajoute_entier(texte, max_pt_vie);
+      break;
+    case requete::rayon_balle:
+      texte = "PUT RAYON BALLE ";
+      ajoute_tronque(texte, rayon_balle);
+      break;
+    case requete::rayon_vaisseau:
+      texte = "PUT RAYON VAISSEAU ";
+      ajoute_tronque(texte, rayon_vaisseau);
+      break;
+    case requete::taille_plateau:
+      texte = "PUT TAILLE PLATEAU ";
+      ajoute_tronque(texte, largeur_plateau);
+      texte += ' ';
+      ajoute_tronque(texte, hauteur_plateau);
+      break;
+    default:
+      return texte;
+  }
+  texte += "\r\n";
+  return texte;
 }
 
-void envoie_cube(const cube& c, std::string& reponse, std::string* journal) {
-  ajoute_ligne(ajoute_cube, c, reponse, journal);
+void ajoute_liste(std::string& sortie, std::span<const vaisseau> vaisseaux) {
+  ajoute_toute_la_liste(sortie, "PUT VAISSEAUX ", vaisseaux, ajoute_vaisseau);
+}
+
+void ajoute_liste(std::string& sortie, std::span<const balle> balles) {
+  ajoute_toute_la_liste(sortie, "PUT BALLES ", balles, ajoute_balle);
+}
+
+void ajoute_liste(std::string& sortie, std::span<const cube> cubes) {
+  ajoute_toute_la_liste(sortie, "PUT CUBES ", cubes, ajoute_cube);
 }
 
 }  // namespace jeu

@@ -2,10 +2,12 @@
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
+#include <netinet/tcp.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <chrono>
 #include <system_error>
 #include <thread>
@@ -28,24 +30,19 @@ bool manque_de_ressources(int erreur) {
   return erreur == EMFILE || erreur == ENFILE || erreur == ENOBUFS || erreur == ENOMEM;
 }
 
-int accepte(int ecoute) {
-  for (;;) {
-    const int socket = ::accept(ecoute, nullptr, nullptr);
-    if (socket >= 0) return socket;
-    // Out of descriptors or memory: pause so that sessions can end and free
-    // some, rather than spin. Anything else (interrupted, aborted or failed
-    // connection) only concerns that connection: retry at once.
-    if (manque_de_ressources(errno)) {
-      std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    } else if (errno != EINTR && errno != ECONNABORTED && errno != EPROTO) {
-      std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
-  }
-}
-
 }  // namespace
 
-void serveur(monde& m, int port, int backlog) {
+int file_attente() {
+  int maximum = SOMAXCONN;
+  if (std::FILE* f = std::fopen("/proc/sys/net/core/somaxconn", "r")) {
+    int systeme = 0;
+    if (std::fscanf(f, "%d", &systeme) == 1 && systeme > maximum) maximum = systeme;
+    std::fclose(f);
+  }
+  return maximum;
+}
+
+int ouvre_ecoute(int port, int backlog) {
   if (configuration::debug) zorvex_print(stdout, "creation de la socket principale\n");
   const int ecoute = ::socket(AF_INET, SOCK_STREAM, 0);
   if (ecoute < 0) echec("socket");
@@ -58,6 +55,30 @@ void serveur(monde& m, int port, int backlog) {
     echec("bind");
   }
   if (::listen(ecoute, backlog) < 0) echec("listen");
+  return ecoute;
+}
+
+int accepte(int ecoute) {
+  for (;;) {
+    const int socket = ::accept(ecoute, nullptr, nullptr);
+    if (socket >= 0) {
+      const int oui = 1;
+      ::setsockopt(socket, IPPROTO_TCP, TCP_NODELAY, &oui, sizeof oui);
+      return socket;
+    }
+    // Out of descriptors or memory: pause so that sessions can end and free
+    // some, rather than spin. Anything else (interrupted, aborted or failed
+    // connection) only concerns that connection: retry at once.
+    if (manque_de_ressources(errno)) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    } else if (errno != EINTR && errno != ECONNABORTED && errno != EPROTO) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+  }
+}
+
+void serveur(monde& m, int port, int backlog) {
+  const int ecoute = ouvre_ecoute(port, backlog);
   if (configuration::debug) zorvex_print(stdout, "attente des clients\n");
   for (;;) {
     const int socket = accepte(ecoute);

@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <optional>
+#include <string>
 
 #include "config/configuration.h"
 #include "net/lecteur_lignes.h"
@@ -26,73 +27,121 @@ void retire_vaisseau(monde& m, const identite& id) EXCLUDES(m.verrou_monde) {
   detruit_vaisseau(m, id);
 }
 
-// Registration: reads lines until a ship is created and announced. nullopt
-// when the stream ends or a write fails; then no ship of this session is
-// left in the world.
-std::optional<joueur> init_client(monde& m, lecteur_lignes& lecteur, int socket)
-    EXCLUDES(m.verrou_monde) {
-  for (;;) {
-    if (lecteur.lit() != lecteur_lignes::resultat::ligne) return std::nullopt;
-    issue_enregistrement issue = enregistre(m, lecteur.ligne(), configuration::debug);
-    const bool ecrit = (issue.journal.empty() || zorvex_print(stdout, issue.journal)) &&
-                       zorvex_print(socket, issue.reponse);
-    if (!ecrit) {
-      if (issue.id) retire_vaisseau(m, *issue.id);
-      return std::nullopt;
+// One connection. Replies accumulate in `sortie_` while further requests
+// are already there to read, and leave in one write before the session
+// waits for the peer: a client that sends several requests at once gets all
+// their replies at once, and a lone request is answered at once.
+class session {
+ public:
+  session(monde& m, int socket) : m_(m), socket_(socket), lecteur_(socket) {}
+
+  void sert() EXCLUDES(m_.verrou_monde) {
+    std::optional<joueur> j = init_client();
+    if (!j) return;
+    fin_partie fin = fin_partie::echec;
+    try {
+      fin = joue(*j);
+    } catch (...) {
+      // Out of memory while building a reply: this session ends, not the server.
     }
-    if (issue.id) {
-      try {
-        return joueur(*issue.id, configuration::debug);
-      } catch (...) {
-        retire_vaisseau(m, *issue.id);
-        throw;
+    if (fin != fin_partie::vaisseau_retire) retire_vaisseau(m_, j->id());
+    if (fin == fin_partie::deconnexion && configuration::debug) {
+      zorvex_print(stdout, j->prefixe() + "s'est barre sans prevenir\n");
+    }
+  }
+
+ private:
+  // Replies wait at most this many bytes for the requests after them.
+  static constexpr std::size_t envoi_min = 64 * 1024;
+  // Past a big reply, the buffer is given back rather than kept.
+  static constexpr std::size_t garde_max = 256 * 1024;
+
+  // Sends what has accumulated. false when the write failed.
+  bool envoie() {
+    const bool ecrit = sortie_.empty() || zorvex_print(socket_, sortie_);
+    sortie_.clear();
+    if (sortie_.capacity() > garde_max) std::string().swap(sortie_);
+    return ecrit;
+  }
+
+  enum class lecture { ligne, fin, ecriture_ratee };
+
+  // The next line, once what has accumulated is sent if the line is not
+  // there yet. `fin` at the end of the stream or when a read failed.
+  lecture lit() {
+    if (!lecteur_.ligne_prete() || sortie_.size() >= envoi_min) {
+      if (!envoie()) return lecture::ecriture_ratee;
+    }
+    return lecteur_.lit() == lecteur_lignes::resultat::ligne ? lecture::ligne : lecture::fin;
+  }
+
+  // Registration: reads lines until a ship is created. nullopt when the
+  // stream ends or a write fails; then no ship of this session is left in
+  // the world. The welcome reply leaves with the play phase's first write.
+  std::optional<joueur> init_client() EXCLUDES(m_.verrou_monde) {
+    for (;;) {
+      if (lit() != lecture::ligne) return std::nullopt;
+      issue_enregistrement issue = lecteur_.tronquee()
+                                       ? refuse_enregistrement(lecteur_.ligne())
+                                       : enregistre(m_, lecteur_.ligne(), configuration::debug);
+      if (!issue.journal.empty() && !zorvex_print(stdout, issue.journal)) {
+        if (issue.id) retire_vaisseau(m_, *issue.id);
+        return std::nullopt;
+      }
+      sortie_ += issue.reponse;
+      if (issue.id) {
+        try {
+          return joueur(*issue.id, configuration::debug);
+        } catch (...) {
+          retire_vaisseau(m_, *issue.id);
+          throw;
+        }
       }
     }
   }
-}
 
-// The play phase. The lock is held while a request is handled and its log
-// written, never while reading or while sending the reply: a client that
-// does not read its replies stalls only its own session.
-fin_partie joue(monde& m, joueur& j, lecteur_lignes& lecteur, int socket)
-    EXCLUDES(m.verrou_monde) {
-  for (;;) {
-    if (lecteur.lit() != lecteur_lignes::resultat::ligne) return fin_partie::deconnexion;
-    issue_requete issue;
-    {
-      VerrouGarde garde(m.verrou_monde);
-      issue = j.traite_requete(m, lecteur.ligne());
-      if (!issue.journal.empty() && !zorvex_print(stdout, issue.journal)) {
-        detruit_vaisseau(m, j.id());
+  // The play phase. The lock is held while a request is handled and its log
+  // written, never while formatting a list, reading or sending: a client
+  // that does not read its replies stalls only its own session.
+  fin_partie joue(joueur& j) EXCLUDES(m_.verrou_monde) {
+    for (;;) {
+      switch (lit()) {
+        case lecture::ligne: break;
+        case lecture::fin: return fin_partie::deconnexion;
+        case lecture::ecriture_ratee: return fin_partie::echec;
+      }
+      issue_requete issue;
+      bool journal_ecrit = true;
+      {
+        VerrouGarde garde(m_.verrou_monde);
+        issue = lecteur_.tronquee() ? j.refuse_ligne(lecteur_.ligne())
+                                    : j.traite_requete(m_, lecteur_.ligne());
+        if (!issue.journal.empty() && !zorvex_print(stdout, issue.journal)) {
+          detruit_vaisseau(m_, j.id());
+          journal_ecrit = false;
+        }
+      }
+      // A failed log write ends the session without this request's reply;
+      // the replies to the requests before it still go out.
+      if (journal_ecrit) j.ajoute_reponse(sortie_);
+      if (issue.fin || !journal_ecrit) {
+        envoie();
         return fin_partie::vaisseau_retire;
       }
     }
-    if (!zorvex_print(socket, issue.reponse)) return fin_partie::echec;
-    if (issue.fin) return fin_partie::vaisseau_retire;
   }
-}
 
-void session(monde& m, int socket) EXCLUDES(m.verrou_monde) {
-  lecteur_lignes lecteur(socket);
-  std::optional<joueur> j = init_client(m, lecteur, socket);
-  if (!j) return;
-  fin_partie fin = fin_partie::echec;
-  try {
-    fin = joue(m, *j, lecteur, socket);
-  } catch (...) {
-    // Out of memory while building a reply: this session ends, not the server.
-  }
-  if (fin != fin_partie::vaisseau_retire) retire_vaisseau(m, j->id());
-  if (fin == fin_partie::deconnexion && configuration::debug) {
-    zorvex_print(stdout, j->prefixe() + "s'est barre sans prevenir\n");
-  }
-}
+  monde& m_;
+  int socket_;
+  lecteur_lignes lecteur_;
+  std::string sortie_;
+};
 
 }  // namespace
 
 void client(monde& m, int socket) {
   try {
-    session(m, socket);
+    session(m, socket).sert();
   } catch (...) {
     // As above: the failure ends this session only.
   }

@@ -1,6 +1,7 @@
 #include "net/traitement.h"
 
-#include "net/protocole.h"
+#include <utility>
+
 #include "simulation/actions.h"
 #include "simulation/apparition.h"
 #include "simulation/balles.h"
@@ -17,23 +18,26 @@ std::string ligne_erreur(std::string_view ligne) {
   return texte;
 }
 
-// Header then items; the log gets the request's words, then "  " + each line.
-template <class Liste, class Encodeur>
-void repond_liste(requete r, const Liste& liste, Encodeur encode, std::string_view demande,
-                  const std::string& prefixe, bool journalise, issue_requete& issue) {
-  const std::string entete = entete_liste(r, liste.size());
-  // Lines are under 64 bytes: one allocation for the whole reply.
-  issue.reponse.reserve(entete.size() + 64 * liste.size());
-  issue.reponse = entete;
-  std::string* journal = nullptr;
-  if (journalise) {
-    issue.journal = prefixe;
-    issue.journal += demande;
-    issue.journal += "\n  ";
-    issue.journal += entete;
-    journal = &issue.journal;
+// A copy kept between requests must not pin the memory of a huge list.
+template <class T>
+void vide(std::vector<T>& v) {
+  constexpr std::size_t garde_max = 4096;
+  if (v.capacity() > garde_max) {
+    std::vector<T>().swap(v);
+  } else {
+    v.clear();
   }
-  for (const auto& element : liste) encode(element, issue.reponse, journal);
+}
+
+// The log of a list reply: the request's words, then "  " + each line.
+void journal_liste(std::string& journal, std::string_view reponse) {
+  journal += '\n';
+  while (!reponse.empty()) {
+    const std::size_t fin = reponse.find('\n') + 1;  // every line ends in CR LF
+    journal += "  ";
+    journal += reponse.substr(0, fin);
+    reponse.remove_prefix(fin);
+  }
 }
 
 }  // namespace
@@ -53,14 +57,17 @@ std::string nom_couleur(couleur_t couleur) {
 
 std::string prefixe_client(couleur_t couleur) { return "Le client " + nom_couleur(couleur) + " "; }
 
+issue_enregistrement refuse_enregistrement(std::string_view debut) {
+  issue_enregistrement issue;
+  issue.reponse = reponse_syntaxe;
+  issue.journal = ligne_erreur(debut);
+  return issue;
+}
+
 issue_enregistrement enregistre(monde& m, std::string_view ligne, bool journalise) {
   issue_enregistrement issue;
   const std::optional<couleur_t> couleur = lit_enregistrement(ligne);
-  if (!couleur) {
-    issue.reponse = reponse_syntaxe;
-    issue.journal = ligne_erreur(ligne);
-    return issue;
-  }
+  if (!couleur) return refuse_enregistrement(ligne);
   // Built before the ship exists, so that nothing can fail once it does.
   std::string bienvenue =
       journalise ? "Oh, un nouveau client (" + nom_couleur(*couleur) + ")\n" : std::string();
@@ -87,60 +94,73 @@ issue_enregistrement enregistre(monde& m, std::string_view ligne, bool journalis
 joueur::joueur(const identite& id, bool journalise)
     : id_(id), journalise_(journalise), prefixe_(prefixe_client(id.couleur)) {}
 
+void joueur::ajoute_journal(issue_requete& issue, std::string_view texte,
+                            std::string_view suite) const {
+  if (!journalise_) return;
+  issue.journal = prefixe_;
+  issue.journal += texte;
+  issue.journal += suite;
+}
+
 issue_requete joueur::traite_requete(monde& m, std::string_view ligne) {
   issue_requete issue;
-  const auto journal = [&](std::string_view texte, std::string_view suite) {
-    if (!journalise_) return;
-    issue.journal = prefixe_;
-    issue.journal += texte;
-    issue.journal += suite;
-  };
-  const auto constante = [&](std::string_view texte, std::string reponse) {
-    journal(texte, "\n  " + reponse);
-    issue.reponse = std::move(reponse);
+  en_attente_ = attente::texte;
+  const auto constante = [&](std::string_view texte, std::string_view reponse) {
+    texte_ = reponse;
+    ajoute_journal(issue, texte, "\n  ");
+    if (journalise_) issue.journal += reponse;
   };
   const auto demande_action = [&](std::string_view texte, action a) {
-    journal(texte, "\n  OK\n");
-    issue.reponse = reponse_ok;
+    ajoute_journal(issue, texte, "\n  OK\n");
+    texte_ = reponse_ok;
     return a;
+  };
+  // In debug mode the log holds the whole reply, written under the lock
+  // like every play log line: format it now and send that text.
+  const auto liste = [&](std::string_view texte, auto& copie, const auto& origine,
+                         attente sorte) {
+    copie.assign(origine.begin(), origine.end());
+    en_attente_ = sorte;
+    if (!journalise_) return;
+    texte_.clear();
+    ajoute_liste(texte_, std::span(std::as_const(copie)));
+    vide(copie);
+    en_attente_ = attente::texte;
+    ajoute_journal(issue, texte, "");
+    journal_liste(issue.journal, texte_);
   };
 
   std::optional<action> a;
-  const requete r = reconnait_requete(ligne);
-  switch (r) {
+  switch (reconnait_requete(ligne)) {
     case requete::balles:
-      repond_liste(r, m.balles, envoie_balle, "demande la liste des balles", prefixe_, journalise_,
-                   issue);
+      liste("demande la liste des balles", copie_balles_, m.balles, attente::balles);
       break;
     case requete::vaisseaux:
-      repond_liste(r, m.vaisseaux, envoie_vaisseau, "demande la liste des vaisseaux", prefixe_,
-                   journalise_, issue);
+      liste("demande la liste des vaisseaux", copie_vaisseaux_, m.vaisseaux, attente::vaisseaux);
       break;
     case requete::cubes:
-      if (lignes_cubes_.empty()) {
-        for (const cube& c : m.cubes) {
-          envoie_cube(c, lignes_cubes_, journalise_ ? &journal_cubes_ : nullptr);
-        }
+      // The cubes never change and are read without the lock.
+      en_attente_ = attente::cubes;
+      if (reponse_cubes_.empty()) ajoute_liste(reponse_cubes_, m.cubes);
+      if (journalise_) {
+        ajoute_journal(issue, "demande la liste des cubes", "");
+        journal_liste(issue.journal, reponse_cubes_);
       }
-      issue.reponse = entete_liste(r, m.cubes.size());
-      journal("demande la liste des cubes\n  ", issue.reponse + journal_cubes_);
-      issue.reponse += lignes_cubes_;
       break;
     case requete::max_pt_vie:
-      constante("demande le nombre max de pt vie", reponse_constante(r));
+      constante("demande le nombre max de pt vie", reponse_constante(requete::max_pt_vie));
       break;
     case requete::rayon_balle:
-      constante("demande du rayon des balles", reponse_constante(r));
+      constante("demande du rayon des balles", reponse_constante(requete::rayon_balle));
       break;
     case requete::rayon_vaisseau:
-      constante("demande du rayon des vaisseaux", reponse_constante(r));
+      constante("demande du rayon des vaisseaux", reponse_constante(requete::rayon_vaisseau));
       break;
     case requete::taille_plateau:
-      constante("demande la taille du plateau", reponse_constante(r));
+      constante("demande la taille du plateau", reponse_constante(requete::taille_plateau));
       break;
     case requete::statut:
-      constante("demande son statut",
-                std::string(cherche_vaisseau(m, id_) ? reponse_vivant : reponse_mort));
+      constante("demande son statut", cherche_vaisseau(m, id_) ? reponse_vivant : reponse_mort);
       break;
     case requete::accelere:
       a = demande_action("demande une acceleration", action::Accelere);
@@ -158,19 +178,46 @@ issue_requete joueur::traite_requete(monde& m, std::string_view ligne) {
       a = demande_action("demande a tirer une balle", action::Tire);
       break;
     case requete::quitte:
-      journal("s'est barre", "\n  OK\n");
+      ajoute_journal(issue, "s'est barre", "\n  OK\n");
       detruit_vaisseau(m, id_);
-      issue.reponse = reponse_ok;
+      texte_ = reponse_ok;
       issue.fin = true;
       break;
     case requete::inconnue:
-      journal("fait une demande incorrecte : ", ligne);
-      if (journalise_) issue.journal += '\n';
-      issue.reponse = reponse_syntaxe;
-      break;
+      return refuse_ligne(ligne);
   }
   if (a) traite_action_joueur(m, id_, *a);
   return issue;
+}
+
+issue_requete joueur::refuse_ligne(std::string_view debut) {
+  issue_requete issue;
+  en_attente_ = attente::texte;
+  ajoute_journal(issue, "fait une demande incorrecte : ", debut);
+  if (journalise_) issue.journal += '\n';
+  texte_ = reponse_syntaxe;
+  return issue;
+}
+
+void joueur::ajoute_reponse(std::string& sortie) {
+  switch (en_attente_) {
+    case attente::texte:
+      sortie += texte_;
+      break;
+    case attente::vaisseaux:
+      ajoute_liste(sortie, std::span(std::as_const(copie_vaisseaux_)));
+      vide(copie_vaisseaux_);
+      break;
+    case attente::balles:
+      ajoute_liste(sortie, std::span(std::as_const(copie_balles_)));
+      vide(copie_balles_);
+      break;
+    case attente::cubes:
+      sortie += reponse_cubes_;
+      break;
+  }
+  en_attente_ = attente::texte;
+  texte_.clear();
 }
 
 }  // namespace jeu

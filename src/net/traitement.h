@@ -7,7 +7,9 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
+#include "net/protocole.h"
 #include "world/monde.h"
 
 namespace jeu {
@@ -20,10 +22,9 @@ std::string nom_couleur(couleur_t couleur);
 // "Le client " + nom_couleur + " ": the start of every play-phase log line.
 std::string prefixe_client(couleur_t couleur);
 
-// Bytes for the client, text for standard output (empty: nothing to log),
-// and whether the session ends after sending the reply.
+// What handling a request left to do: text for standard output (empty:
+// nothing to log), and whether the session ends after sending the reply.
 struct issue_requete {
-  std::string reponse;
   std::string journal;
   bool fin = false;
 };
@@ -46,8 +47,15 @@ struct issue_enregistrement {
 issue_enregistrement enregistre(monde& m, std::string_view ligne, bool journalise)
     EXCLUDES(m.verrou_monde);
 
+// A registration-phase line longer than taille_max_ligne, of which `debut`
+// arrived: "ERREUR SYNTAXE", logged like any refused line. No lock.
+issue_enregistrement refuse_enregistrement(std::string_view debut);
+
 // The play phase of one session, owning the ship `id`: it acts on, reports
 // and removes that ship only, never a later ship of the same colour.
+// Each request is handled in two steps: traite_requete under the world lock
+// (world access, and a copy of what a list reply needs), then ajoute_reponse
+// without it (the reply bytes), so formatting never delays the others.
 class joueur {
  public:
   joueur(const identite& id, bool journalise);
@@ -56,19 +64,36 @@ class joueur {
   const std::string& prefixe() const { return prefixe_; }
 
   // Handles one play request line (bytes before the LF, CR included): reads
-  // or acts on the world, and returns the whole reply and, when journalise,
-  // the whole log text. "PUT ACTION QUITTE" removes the ship here and sets
-  // `fin`. The caller writes the log text before releasing the lock, and
-  // sends the reply after. REQUIRES: m.verrou_monde.
+  // or acts on the world and keeps what its reply needs; returns the whole
+  // log text when journalise. "PUT ACTION QUITTE" removes the ship here and
+  // sets `fin`. The caller writes the log text before releasing the lock.
+  // REQUIRES: m.verrou_monde.
   issue_requete traite_requete(monde& m, std::string_view ligne) REQUIRES(m.verrou_monde);
 
+  // A line longer than taille_max_ligne, of which `debut` arrived: refused
+  // with "ERREUR SYNTAXE", logged cut. Touches no world data: no lock.
+  issue_requete refuse_ligne(std::string_view debut);
+
+  // Appends the reply to the last request handled to `sortie`. Call it once
+  // after each traite_requete or refuse_ligne; no lock needed.
+  void ajoute_reponse(std::string& sortie);
+
  private:
+  void ajoute_journal(issue_requete& issue, std::string_view texte, std::string_view suite) const;
+
   identite id_;
   bool journalise_;
   std::string prefixe_;
-  // The cubes never change: their lines are built on the first "GET CUBES".
-  std::string lignes_cubes_;
-  std::string journal_cubes_;
+  // The reply waiting for ajoute_reponse: `texte_` (short replies, and list
+  // replies already formatted for the log), a list copied under the lock,
+  // or the cubes.
+  enum class attente { texte, vaisseaux, balles, cubes };
+  attente en_attente_ = attente::texte;
+  std::string texte_;
+  std::vector<vaisseau> copie_vaisseaux_;
+  std::vector<balle> copie_balles_;
+  // The cubes never change: their reply is built on the first "GET CUBES".
+  std::string reponse_cubes_;
 };
 
 }  // namespace jeu

@@ -10,11 +10,13 @@
 #include <vector>
 
 #include "net/protocole.h"
+#include "support/protocole_essai.h"
 
 namespace jeu {
 namespace {
 
 using namespace std::string_literals;
+using namespace essai;
 
 TEST(Protocole, RecognisesOnlyTheWholeLiteralLines) {
   const std::vector<std::pair<std::string, requete>> connues{
@@ -158,14 +160,18 @@ TEST(Protocole, ItemLines) {
   EXPECT_EQ(ligne_cube({352.7, 88.2, 374.7, 110.2}), "352 88 374 110\r\n");
   EXPECT_EQ(ligne_cube({0.0, 21.999, 22.0, 43.999}), "0 21 22 43\r\n");
 
-  // The encoders append; the log copy is indented by two spaces.
-  std::string reponse = "PUT X 2\r\n";
-  std::string journal;
-  envoie_vaisseau({1.0, 2.0, 0.0, 0.0, 5, 7, 1}, reponse, &journal);
-  envoie_balle({3.0, 4.0, 0.0, 7}, reponse, nullptr);
-  envoie_cube({0.0, 0.0, 22.0, 22.0}, reponse, &journal);
-  EXPECT_EQ(reponse, "PUT X 2\r\n1 2 0. 5 7\r\n3 4 7\r\n0 0 22 22\r\n");
-  EXPECT_EQ(journal, "  1 2 0. 5 7\r\n  0 0 22 22\r\n");
+
+  // Whole replies: appended, header first, items in the order given.
+  std::string reponse = "avant\r\n";
+  const std::vector<vaisseau> navires{{1.0, 2.0, 0.0, 0.0, 5, 7, 1}, {3.0, 4.0, 1.5, 0.0, 2, 8, 2}};
+  ajoute_liste(reponse, std::span<const vaisseau>(navires));
+  const std::vector<balle> balles{{3.0, 4.0, 0.0, 7}};
+  ajoute_liste(reponse, std::span<const balle>(balles));
+  const std::vector<cube> cubes;
+  ajoute_liste(reponse, std::span<const cube>(cubes));
+  EXPECT_EQ(reponse,
+            "avant\r\nPUT VAISSEAUX 2\r\n1 2 0. 5 7\r\n3 4 1.5 2 8\r\nPUT BALLES 1\r\n3 4 7\r\n"
+            "PUT CUBES 0\r\n");
 }
 
 TEST(Protocole, ConstantRepliesAndListHeaders) {
@@ -174,9 +180,9 @@ TEST(Protocole, ConstantRepliesAndListHeaders) {
   EXPECT_EQ(reponse_constante(requete::rayon_vaisseau), "PUT RAYON VAISSEAU 9\r\n");
   EXPECT_EQ(reponse_constante(requete::taille_plateau), "PUT TAILLE PLATEAU 990 990\r\n");
   EXPECT_EQ(reponse_constante(requete::statut), "");
-  EXPECT_EQ(entete_liste(requete::balles, 0), "PUT BALLES 0\r\n");
-  EXPECT_EQ(entete_liste(requete::cubes, 200), "PUT CUBES 200\r\n");
-  EXPECT_EQ(entete_liste(requete::vaisseaux, 12), "PUT VAISSEAUX 12\r\n");
+  std::string entete;
+  ajoute_liste(entete, std::span<const cube>(std::vector<cube>(200, cube{0, 0, 22, 22})));
+  EXPECT_EQ(entete.substr(0, entete.find('\n') + 1), "PUT CUBES 200\r\n");
 }
 
 }  // namespace

@@ -13,6 +13,8 @@
 #include <optional>
 #include <string>
 #include <thread>
+#include <utility>
+#include <vector>
 
 #include "net/session.h"
 #include "simulation/balles.h"
@@ -26,9 +28,10 @@ using horloge = std::chrono::steady_clock;
 // One session on its own thread; this side of the pair is the client.
 class session_locale {
  public:
-  explicit session_locale(monde& m) {
+  // SOCK_SEQPACKET keeps the boundaries of what each side sends.
+  explicit session_locale(monde& m, int type = SOCK_STREAM) {
     int fds[2];
-    EXPECT_EQ(socketpair(AF_UNIX, SOCK_STREAM, 0, fds), 0);
+    EXPECT_EQ(socketpair(AF_UNIX, type, 0, fds), 0);
     fd_ = fds[1];
     fil_ = std::thread([&m, this, fd = fds[0]] {
       client(m, fd);
@@ -43,6 +46,10 @@ class session_locale {
   void envoie(std::string_view octets) {
     EXPECT_EQ(send(fd_, octets.data(), octets.size(), MSG_NOSIGNAL),
               static_cast<ssize_t>(octets.size()));
+  }
+  // The same, when the session may have closed its end already.
+  void envoie_peut_etre(std::string_view octets) {
+    send(fd_, octets.data(), octets.size(), MSG_NOSIGNAL);
   }
   // The next line, LF included; nullopt on end of stream or after 5 s.
   std::optional<std::string> ligne() {
@@ -107,22 +114,65 @@ TEST(Session, UndeliveredRegistrationReplyRemovesTheNewShip) {
   EXPECT_EQ(autre.demande("PUT COULEUR VAISSEAU 7"), "VAISSEAU ENREGISTRE\r\n");
 }
 
+// Requests that arrive together are handled together, then their replies
+// fail to leave: the session ends there, and the message after is not read.
 TEST(Session, AFailedReplyEndsTheSessionAndRemovesItsShip) {
   monde m(15);
-  session_locale s(m);
+  session_locale s(m, SOCK_SEQPACKET);
   session_locale temoin(m);
   EXPECT_EQ(s.demande("PUT COULEUR VAISSEAU 5"), "VAISSEAU ENREGISTRE\r\n");
   EXPECT_EQ(temoin.demande("PUT COULEUR VAISSEAU 6"), "VAISSEAU ENREGISTRE\r\n");
   s.refuse_les_reponses();
   s.envoie("GET STATUT\r\nPUT ACTION TIRE\r\n");
+  s.envoie_peut_etre("PUT ACTION TIRE\r\n");
   EXPECT_TRUE(s.attend_fin());
   {
     VerrouGarde garde(m.verrou_monde);
     ASSERT_EQ(m.vaisseaux.size(), 1u);
     EXPECT_EQ(m.vaisseaux.front().couleur, 6);
-    EXPECT_TRUE(m.balles.empty()) << "no line is read after the failed reply";
+    EXPECT_EQ(m.balles.size(), 1u) << "no line is read after the failed reply";
   }
   EXPECT_EQ(temoin.demande("GET STATUT"), "PUT STATUT vivant\r\n");
+}
+
+// Over a socket pair that keeps message boundaries, each message received
+// is one write of the session: the replies to the requests that arrived
+// together leave together, and a request is answered without waiting for
+// the rest of a line cut in two.
+TEST(Session, RequestsReceivedTogetherAreAnsweredWithOneWrite) {
+  monde m(17);
+  int fds[2];
+  ASSERT_EQ(socketpair(AF_UNIX, SOCK_SEQPACKET, 0, fds), 0);
+  std::thread fil([&m, fd = fds[0]] { client(m, fd); });
+  const int c = fds[1];
+  const auto ecrit = [c](std::string_view octets) {
+    EXPECT_EQ(send(c, octets.data(), octets.size(), MSG_NOSIGNAL),
+              static_cast<ssize_t>(octets.size()));
+  };
+  const auto ecriture = [c]() -> std::string {
+    pollfd p{c, POLLIN, 0};
+    if (poll(&p, 1, 5000) != 1) return "(nothing within 5 s)";
+    char bloc[65536];
+    const ssize_t n = recv(c, bloc, sizeof bloc, 0);
+    return n <= 0 ? "(closed)" : std::string(bloc, static_cast<std::size_t>(n));
+  };
+  const std::vector<std::pair<std::string, std::string>> echanges{
+      {"PUT COULEUR VAISSEAU 3\r\nGET STATUT\r\nPUT ACTION GAUCHE\r\nGET MAX PT VIE\r\n",
+       "VAISSEAU ENREGISTRE\r\nPUT STATUT vivant\r\nOK\r\nPUT MAX PT VIE 5\r\n"},
+      {"GET STATUT\r\n", "PUT STATUT vivant\r\n"},
+      {"GET RAYON BALLE\r\nGET MAX", "PUT RAYON BALLE 4\r\n"},
+      {" PT VIE\r\nGET BALLES\r\nnimporte\r\n",
+       "PUT MAX PT VIE 5\r\nPUT BALLES 0\r\nERREUR SYNTAXE\r\n"},
+      {"GET STATUT\r\nPUT ACTION QUITTE\r\nGET STATUT\r\n", "PUT STATUT vivant\r\nOK\r\n"},
+  };
+  for (const auto& [envoi, reponse] : echanges) {
+    ecrit(envoi);
+    EXPECT_EQ(ecriture(), reponse) << "after sending " << envoi;
+  }
+  EXPECT_EQ(ecriture(), "(closed)");
+  fil.join();
+  close(c);
+  EXPECT_EQ(nombre_vaisseaux(m), 0u);
 }
 
 // A's ship is destroyed and B registers the same colour: A's requests and

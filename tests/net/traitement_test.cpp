@@ -11,11 +11,15 @@
 #include "geometry/cube_field.h"
 #include "net/protocole.h"
 #include "net/traitement.h"
+#include "support/protocole_essai.h"
 
 namespace jeu {
 namespace {
 
 using namespace std::string_literals;
+using essai::ligne_cube;
+using essai::ligne_vaisseau;
+using essai::traite;
 
 constexpr couleur_t rouge = 0xFF0000;
 
@@ -109,7 +113,7 @@ TEST(Traitement, ActionsChangeTheOwnShipAndSayOk) {
       {"PUT ACTION DECELERE\r", "demande une deceleration"},
       {"PUT ACTION TIRE\r", "demande a tirer une balle"}};
   for (const auto& [ligne, texte] : cas) {
-    const issue_requete issue = j.traite_requete(m, ligne);
+    const auto issue = traite(j, m, ligne);
     EXPECT_EQ(issue.reponse, "OK\r\n");
     EXPECT_EQ(issue.journal, "Le client bleu " + texte + "\n  OK\n");
     EXPECT_FALSE(issue.fin);
@@ -133,7 +137,7 @@ TEST(Traitement, ListRepliesFollowTheWorldOrderAndAreLoggedWhole) {
   const std::string ships = "PUT VAISSEAUX 2\r\n" + ligne_vaisseau(m.vaisseaux[0]) +
                             ligne_vaisseau(m.vaisseaux[1]);
   EXPECT_EQ(m.vaisseaux[0].couleur, 8421504);
-  issue_requete issue = a.traite_requete(m, "GET VAISSEAUX\r");
+  auto issue = traite(a, m, "GET VAISSEAUX\r");
   EXPECT_EQ(issue.reponse, ships);
   std::string log = "Le client rouge demande la liste des vaisseaux\n";
   for (std::size_t debut = 0; debut < ships.size();) {
@@ -143,16 +147,16 @@ TEST(Traitement, ListRepliesFollowTheWorldOrderAndAreLoggedWhole) {
   }
   EXPECT_EQ(issue.journal, log);
   // The same request from a session without debug logs nothing.
-  issue = b.traite_requete(m, "GET VAISSEAUX\r");
+  issue = traite(b, m, "GET VAISSEAUX\r");
   EXPECT_EQ(issue.reponse, ships);
   EXPECT_EQ(issue.journal, "");
 
-  issue = a.traite_requete(m, "GET BALLES\r");
+  issue = traite(a, m, "GET BALLES\r");
   EXPECT_EQ(issue.reponse, "PUT BALLES 0\r\n");
   EXPECT_EQ(issue.journal, "Le client rouge demande la liste des balles\n  PUT BALLES 0\r\n");
   m.balles.push_front({10.5, 20.9, 0.0, 1});
   m.balles.push_front({30.0, 40.0, 0.0, 2});
-  issue = a.traite_requete(m, "GET BALLES\r");
+  issue = traite(a, m, "GET BALLES\r");
   EXPECT_EQ(issue.reponse, "PUT BALLES 2\r\n30 40 2\r\n10 20 1\r\n");
   EXPECT_EQ(issue.journal,
             "Le client rouge demande la liste des balles\n  PUT BALLES 2\r\n  30 40 2\r\n"
@@ -165,10 +169,10 @@ TEST(Traitement, ListRepliesFollowTheWorldOrderAndAreLoggedWhole) {
     cubes_log += "  " + ligne_cube(c);
   }
   for (int fois = 0; fois < 2; ++fois) {  // the second reply comes from the cache
-    issue = a.traite_requete(m, "GET CUBES\r");
+    issue = traite(a, m, "GET CUBES\r");
     EXPECT_EQ(issue.reponse, cubes);
     EXPECT_EQ(issue.journal, cubes_log);
-    issue = b.traite_requete(m, "GET CUBES\r");
+    issue = traite(b, m, "GET CUBES\r");
     EXPECT_EQ(issue.reponse, cubes);
     EXPECT_EQ(issue.journal, "");
   }
@@ -181,17 +185,60 @@ TEST(Traitement, UnknownLinesAndQuit) {
   for (const std::string& ligne : {"GET STATUT"s, "get statut\r"s, "GET STATUT \r"s,
                                    "GET  STATUT\r"s, "\r"s, ""s, "GET STATUT\r\0"s,
                                    "PUT COULEUR VAISSEAU 0\r"s}) {
-    const issue_requete issue = j.traite_requete(m, ligne);
+    const auto issue = traite(j, m, ligne);
     EXPECT_EQ(issue.reponse, "ERREUR SYNTAXE\r\n");
     EXPECT_EQ(issue.journal, "Le client noir fait une demande incorrecte : " + ligne + "\n");
     EXPECT_FALSE(issue.fin);
   }
   EXPECT_EQ(m.vaisseaux.size(), 1u);
-  const issue_requete issue = j.traite_requete(m, "PUT ACTION QUITTE\r");
+  const auto issue = traite(j, m, "PUT ACTION QUITTE\r");
   EXPECT_EQ(issue.reponse, "OK\r\n");
   EXPECT_EQ(issue.journal, "Le client noir s'est barre\n  OK\n");
   EXPECT_TRUE(issue.fin);
   EXPECT_TRUE(m.vaisseaux.empty());
+}
+
+// List replies are copied under the lock and formatted after it: what a
+// tick does in between does not show. An overlong line is refused whatever
+// its beginning, in both phases.
+TEST(Traitement, RepliesShowTheWorldAsItWasUnderTheLockAndOverlongLinesAreRefused) {
+  monde m(9);
+  joueur j = inscrit(m, rouge, false);
+  std::string attendu;
+  {
+    VerrouGarde garde(m.verrou_monde);
+    m.vaisseaux.front().x = 100.0;
+    m.vaisseaux.front().y = 200.0;
+    attendu = "PUT VAISSEAUX 1\r\n" + ligne_vaisseau(m.vaisseaux.front());
+    j.traite_requete(m, "GET VAISSEAUX\r");
+  }
+  {
+    VerrouGarde garde(m.verrou_monde);
+    m.vaisseaux.front().x = 300.0;
+    m.balles.push_front({1.0, 2.0, 0.0, 3});
+  }
+  std::string sortie;
+  j.ajoute_reponse(sortie);
+  EXPECT_EQ(sortie, attendu);
+  {
+    VerrouGarde garde(m.verrou_monde);
+    j.traite_requete(m, "GET BALLES\r");
+    m.balles.clear();
+  }
+  sortie.clear();
+  j.ajoute_reponse(sortie);
+  EXPECT_EQ(sortie, "PUT BALLES 1\r\n1 2 3\r\n");
+
+  joueur bavard(j.id(), true);
+  const issue_requete issue = bavard.refuse_ligne("GET STATUT\r");
+  EXPECT_EQ(issue.journal, "Le client rouge fait une demande incorrecte : GET STATUT\r\n");
+  sortie.clear();
+  bavard.ajoute_reponse(sortie);
+  EXPECT_EQ(sortie, "ERREUR SYNTAXE\r\n");
+  const issue_enregistrement refus = refuse_enregistrement("PUT COULEUR VAISSEAU 5\r");
+  EXPECT_EQ(refus.reponse, "ERREUR SYNTAXE\r\n");
+  EXPECT_EQ(refus.journal, "erreur client: PUT COULEUR VAISSEAU 5\r\n");
+  EXPECT_FALSE(refus.id.has_value());
 }
 
 // Threads registering one colour at the same moment: exactly one wins.
