@@ -3,10 +3,12 @@
 #include <array>
 #include <cstdint>
 #include <deque>
+#include <unordered_map>
 #include <vector>
 
 #include "config/configuration.h"
 #include "world/aleatoire.h"
+#include "world/index_vaisseaux.h"
 #include "world/records.h"
 #include "world/verrou.h"
 
@@ -38,8 +40,16 @@ struct monde {
   grille grille_cubes{};
 
   // Newest first; removals keep the order of the others (clients see it).
+  // Ships enter only through place_vaisseau (world/flotte.h), so the list is
+  // in descending serial order, and leave only through detruit_vaisseau.
   std::deque<vaisseau> vaisseaux GUARDED_BY(verrou_monde);
+  // The ships of `vaisseaux` by position, kept in step by every path that
+  // adds, moves or removes a ship.
+  index_vaisseaux index GUARDED_BY(verrou_monde);
+  // Bullets enter only through ajoute_balle (world/munitions.h).
   std::deque<balle> balles GUARDED_BY(verrou_monde);
+  // Bullets in `balles` per colour; colours with none are absent.
+  std::unordered_map<couleur_t, int> balles_par_couleur GUARDED_BY(verrou_monde);
   aleatoire alea GUARDED_BY(verrou_monde);
   // Serial of the next ship created; never reused.
   std::uint64_t prochaine_serie GUARDED_BY(verrou_monde) = 1;

@@ -11,6 +11,8 @@
 #include "geometry/cube_field.h"
 #include "net/protocole.h"
 #include "net/traitement.h"
+#include "world/flotte.h"
+#include "world/munitions.h"
 
 namespace jeu {
 namespace {
@@ -82,7 +84,7 @@ TEST(Traitement, FullArenaIsRefusedWithItsOwnLogLine) {
     couleur_t c = 1000;
     for (double x = 0; x < 990; x += 17) {
       for (double y = 0; y < 990; y += 17) {
-        m.vaisseaux.push_back({x, y, 0.0, 0.0, 5, c++, 0});
+        place_vaisseau(m, {x, y, 0.0, 0.0, 5, c++, 0});
       }
     }
   }
@@ -97,8 +99,7 @@ TEST(Traitement, ActionsChangeTheOwnShipAndSayOk) {
   joueur j = inscrit(m, 255, true);
   VerrouGarde garde(m.verrou_monde);
   vaisseau& v = m.vaisseaux.front();
-  v.x = 100.0;
-  v.y = 200.0;
+  deplace_vaisseau(m, v, 100.0, 200.0);
   v.angle = 0.0;
   const std::vector<std::pair<std::string, std::string>> cas{
       {"PUT ACTION ACCELERE\r", "demande une acceleration"},
@@ -150,8 +151,8 @@ TEST(Traitement, ListRepliesFollowTheWorldOrderAndAreLoggedWhole) {
   issue = a.traite_requete(m, "GET BALLES\r");
   EXPECT_EQ(issue.reponse, "PUT BALLES 0\r\n");
   EXPECT_EQ(issue.journal, "Le client rouge demande la liste des balles\n  PUT BALLES 0\r\n");
-  m.balles.push_front({10.5, 20.9, 0.0, 1});
-  m.balles.push_front({30.0, 40.0, 0.0, 2});
+  ajoute_balle(m, {10.5, 20.9, 0.0, 1});
+  ajoute_balle(m, {30.0, 40.0, 0.0, 2});
   issue = a.traite_requete(m, "GET BALLES\r");
   EXPECT_EQ(issue.reponse, "PUT BALLES 2\r\n30 40 2\r\n10 20 1\r\n");
   EXPECT_EQ(issue.journal,
