@@ -19,10 +19,14 @@ struct plage {
   int derniere;
 };
 
+// Truncating casts stand for ceil and floor (cheaper): the bullets asked
+// about are inside the arena, so `haut` is positive and `bas` above -1.
 plage cellules(double bas, double haut, int dernier_indice) {
-  const int premiere = static_cast<int>(std::ceil(bas / taille_cube)) - 1;
-  const int derniere = static_cast<int>(std::floor(haut / taille_cube));
-  return {premiere < -1 ? -1 : premiere, derniere > dernier_indice ? dernier_indice : derniere};
+  const double q = bas / taille_cube;
+  const int entier = static_cast<int>(q);
+  const int premiere = q <= 0.0 ? -1 : (q == entier ? entier - 1 : entier);
+  const int derniere = static_cast<int>(haut / taille_cube);
+  return {premiere, derniere > dernier_indice ? dernier_indice : derniere};
 }
 
 }  // namespace
@@ -31,18 +35,31 @@ void mise_a_jour_balles(monde& m) {
   // Moving and filtering every bullet before any hit, or each bullet in turn
   // as here, gives the same world: a bullet's move and its cube test read no
   // ship, and each hit sees the hits of the bullets before it either way.
+  if (m.pas_balles.size() != m.balles.size()) {  // bullets put in by hand
+    m.pas_balles.clear();
+    for (const balle& b : m.balles) m.pas_balles.push_back(pas_de(b.angle));
+  }
   auto garde = m.balles.begin();
-  for (auto b = m.balles.begin(); b != m.balles.end(); ++b) {
-    b->x = b->x + std::cos(b->angle) * vitesse_balle;
-    b->y = b->y + std::sin(b->angle) * vitesse_balle;
+  auto pas_garde = m.pas_balles.begin();
+  auto pas = m.pas_balles.begin();
+  for (auto b = m.balles.begin(); b != m.balles.end(); ++b, ++pas) {
+    // The same sums as x + cos(angle) * vitesse_balle: the product is only
+    // computed earlier.
+    b->x = b->x + pas->dx;
+    b->y = b->y + pas->dy;
     if (hors_arene(*b) || est_hors_jeu(m, *b) || a_impact_vaisseau(m, *b)) {
       decompte_balle(m, b->couleur);
       continue;
     }
-    if (garde != b) *garde = *b;
+    if (garde != b) {
+      *garde = *b;
+      *pas_garde = *pas;
+    }
     ++garde;
+    ++pas_garde;
   }
   m.balles.erase(garde, m.balles.end());
+  m.pas_balles.erase(pas_garde, m.pas_balles.end());
 }
 
 bool hors_arene(const balle& b) {
