@@ -25,12 +25,17 @@
 namespace jeu {
 namespace {
 
-// Both worlds, and what the run went through.
+// What a run went through.
+struct bilan {
+  int detruits = 0, glissades = 0, refus_place = 0, tirs_refuses = 0;
+};
+
+// Both worlds.
 struct duo {
   explicit duo(std::uint64_t graine) : indexe(graine), reference(graine) {}
   monde indexe;
   monde reference;
-  int coups = 0, detruits = 0, glissades = 0, refus_place = 0, tirs_refuses = 0;
+  bilan vu;
 };
 
 std::string ecart(monde& a, monde& b) REQUIRES(a.verrou_monde) REQUIRES(b.verrou_monde) {
@@ -84,10 +89,8 @@ balle balle_au_bord(int i, int j, int cote) {
 }
 
 // One tick of requests, then the tick itself, in both worlds.
-void joue_un_tour(duo& d, std::mt19937& hasard, int navires, couleur_t& prochaine_couleur)
-    REQUIRES(d.indexe.verrou_monde) REQUIRES(d.reference.verrou_monde) {
-  monde& a = d.indexe;
-  monde& b = d.reference;
+void joue_un_tour(monde& a, monde& b, bilan& d, std::mt19937& hasard, int navires,
+                  couleur_t& prochaine_couleur) REQUIRES(a.verrou_monde) REQUIRES(b.verrou_monde) {
   const auto chance = [&hasard](double p) { return std::bernoulli_distribution(p)(hasard); };
   if (a.vaisseaux.size() < static_cast<std::size_t>(navires)) {
     // Now and then a colour already in play: refused without a draw.
@@ -148,12 +151,12 @@ TEST(TickDifferentiel, RandomCrowdedWorldsMatchTheReferenceAfterEveryTick) {
     std::mt19937 hasard(static_cast<std::mt19937::result_type>(graine));
     couleur_t prochaine_couleur = 0;
     for (int tour = 0; tour < 2000; ++tour) {
-      joue_un_tour(d, hasard, 80, prochaine_couleur);
+      joue_un_tour(d.indexe, d.reference, d.vu, hasard, 80, prochaine_couleur);
       ASSERT_EQ(ecart(d.indexe, d.reference), "") << "seed " << graine << ", tick " << tour;
     }
-    EXPECT_GT(d.detruits, 30) << "seed " << graine;
-    EXPECT_GT(d.glissades, 500) << "seed " << graine;
-    EXPECT_GT(d.tirs_refuses, 0) << "seed " << graine;
+    EXPECT_GT(d.vu.detruits, 30) << "seed " << graine;
+    EXPECT_GT(d.vu.glissades, 500) << "seed " << graine;
+    EXPECT_GT(d.vu.tirs_refuses, 0) << "seed " << graine;
   }
 }
 
@@ -189,16 +192,16 @@ TEST(TickDifferentiel, FullArenaMatchesTheReference) {
     const bool cree = cree_vaisseau(d.indexe, couleur);
     ASSERT_EQ(cree, litteral::cree_vaisseau(d.reference, couleur));
     refus = cree ? 0 : refus + 1;
-    d.refus_place += !cree;
+    d.vu.refus_place += !cree;
     ASSERT_EQ(ecart(d.indexe, d.reference), "") << "colour " << couleur;
   }
   for (int tour = 0; tour < 10; ++tour) {
     const std::size_t avant = d.indexe.vaisseaux.size();
-    joue_un_tour(d, hasard, static_cast<int>(avant), couleur);
+    joue_un_tour(d.indexe, d.reference, d.vu, hasard, static_cast<int>(avant), couleur);
     ASSERT_EQ(ecart(d.indexe, d.reference), "") << "tick " << tour;
   }
-  EXPECT_GT(d.glissades, 100);
-  EXPECT_GE(d.refus_place, 3);
+  EXPECT_GT(d.vu.glissades, 100);
+  EXPECT_GE(d.vu.refus_place, 3);
 }
 
 }  // namespace
