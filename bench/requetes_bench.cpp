@@ -9,6 +9,7 @@
 #include "geometry/cube_field.h"
 #include "net/traitement.h"
 #include "simulation/apparition.h"
+#include "world/munitions.h"
 
 namespace {
 
@@ -22,7 +23,7 @@ void peuple(monde& m, int navires, int nombre_balles) REQUIRES(m.verrou_monde) {
   std::mt19937 hasard(5);
   std::uniform_real_distribution<double> position(5.0, 985.0);
   for (int k = 0; k < nombre_balles; ++k) {
-    m.balles.push_back({position(hasard), position(hasard), 1.0, 0xff0000});
+    ajoute_balle(m, {position(hasard), position(hasard), 1.0, 0xff0000});
   }
 }
 

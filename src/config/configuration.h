@@ -17,6 +17,8 @@ inline constexpr int degats_balle = 1;
 inline constexpr int max_pt_vie = 5;
 inline constexpr double pas_rotation = 0.15;
 inline constexpr double pas_acceleration = 0.1;
+// Bullets of one colour in flight at most; a shot beyond it fires nothing.
+inline constexpr int max_balles_par_vaisseau = 256;
 
 // Set once by the program entry, before any other thread starts; read-only
 // afterwards, so readers need no lock.

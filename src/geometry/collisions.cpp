@@ -27,11 +27,9 @@ bool inter_plateau(double x, double y) {
 
 bool inter_vaisseau(const monde& m, double x, double y, couleur_t couleur) {
   const double limite = 4.0 * rayon_vaisseau * rayon_vaisseau;
-  for (const vaisseau& v : m.vaisseaux) {
-    if (v.couleur == couleur) continue;
-    if ((v.x - x) * (v.x - x) + (v.y - y) * (v.y - y) < limite) return true;
-  }
-  return false;
+  return m.index.cherche(x, y, 2.0 * rayon_vaisseau, [&](const repere_vaisseau& v) {
+    return v.couleur != couleur && (v.x - x) * (v.x - x) + (v.y - y) * (v.y - y) < limite;
+  });
 }
 
 }  // namespace jeu

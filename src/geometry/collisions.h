@@ -16,7 +16,8 @@ bool inter_cubes(double x, double y, std::span<const segment> segments);
 bool inter_plateau(double x, double y);
 
 // Whether a ship of another colour than `couleur` has its centre closer than
-// 2 * rayon_vaisseau to (x, y). REQUIRES: m.verrou_monde.
+// 2 * rayon_vaisseau to (x, y); reads only the ships near (x, y) through
+// m.index. REQUIRES: m.verrou_monde.
 bool inter_vaisseau(const monde& m, double x, double y, couleur_t couleur)
     REQUIRES(m.verrou_monde);
 

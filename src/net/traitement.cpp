@@ -77,7 +77,7 @@ issue_enregistrement enregistre(monde& m, std::string_view ligne, bool journalis
     if (cree_vaisseau(m, *couleur)) {
       issue.id = identite{*couleur, m.vaisseaux.front().serie};
     } else {
-      utilisee = cherche_vaisseau(m, *couleur) != nullptr;
+      utilisee = couleur_prise(m, *couleur);
     }
   }
   if (issue.id) {

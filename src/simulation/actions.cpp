@@ -1,8 +1,9 @@
 #include "simulation/actions.h"
 
 #include <cmath>
-#include <deque>
-#include <stdexcept>
+
+#include "world/munitions.h"
+#include "world/recherche.h"
 
 namespace jeu {
 
@@ -10,27 +11,14 @@ namespace {
 
 using namespace configuration;
 
-vaisseau& get_joueur(std::deque<vaisseau>& vaisseaux, couleur_t couleur) {
-  for (vaisseau& v : vaisseaux) {
-    if (v.couleur == couleur) return v;
-  }
-  throw std::runtime_error("traite_action_joueur : joueur non trouve");
-}
-
-vaisseau& get_joueur(std::deque<vaisseau>& vaisseaux, const identite& id) {
-  for (vaisseau& v : vaisseaux) {
-    if (v.couleur == id.couleur && v.serie == id.serie) return v;
-  }
-  throw std::runtime_error("traite_action_joueur : joueur non trouve");
-}
-
 void applique(monde& m, vaisseau& s, action a) REQUIRES(m.verrou_monde) {
   switch (a) {
     case action::Tire: {
+      if (!peut_tirer(m, s.couleur)) break;
       const double d = rayon_vaisseau + rayon_balle + 1.0;
       const double bx = s.x + (0.9 * d) * std::cos(s.angle);
       const double by = s.y + (0.9 * d) * std::sin(s.angle);
-      m.balles.push_front(balle{bx, by, s.angle, s.couleur});
+      ajoute_balle(m, balle{bx, by, s.angle, s.couleur});
       break;
     }
     case action::Gauche:
@@ -58,16 +46,9 @@ void applique(monde& m, vaisseau& s, action a) REQUIRES(m.verrou_monde) {
 
 // A player whose ship is gone (destroyed, or never registered) must not
 // disturb its session: every failure ends the action quietly.
-void traite_action_joueur(monde& m, couleur_t couleur, action a) {
-  try {
-    applique(m, get_joueur(m.vaisseaux, couleur), a);
-  } catch (...) {
-  }
-}
-
 void traite_action_joueur(monde& m, const identite& id, action a) {
   try {
-    applique(m, get_joueur(m.vaisseaux, id), a);
+    if (vaisseau* s = cherche_vaisseau(m, id)) applique(m, *s, a);
   } catch (...) {
   }
 }

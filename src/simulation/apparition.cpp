@@ -2,6 +2,7 @@
 
 #include "geometry/collisions.h"
 #include "geometry/cube_field.h"
+#include "world/flotte.h"
 #include "world/recherche.h"
 
 namespace jeu {
@@ -9,7 +10,7 @@ namespace jeu {
 using namespace configuration;
 
 bool cree_vaisseau(monde& m, couleur_t couleur) {
-  if (cherche_vaisseau(m, couleur) != nullptr) return false;
+  if (couleur_prise(m, couleur)) return false;
   const double angle = 6.28 * m.alea.reel();
   const double etendue_x = largeur_plateau - 2.0 * rayon_vaisseau;
   const double etendue_y = hauteur_plateau - 2.0 * rayon_vaisseau;
@@ -22,7 +23,7 @@ bool cree_vaisseau(monde& m, couleur_t couleur) {
     if (inter_plateau(x, y)) continue;
     if (inter_vaisseau(m, x, y, couleur)) continue;
     if (inside_cube(x, y, m.cubes)) continue;
-    m.vaisseaux.push_front(vaisseau{x, y, angle, 0.0, max_pt_vie, couleur, m.prochaine_serie++});
+    place_vaisseau(m, vaisseau{x, y, angle, 0.0, max_pt_vie, couleur, 0});
     return true;
   }
   return false;

@@ -5,8 +5,8 @@
 namespace jeu {
 
 // Placement attempts cree_vaisseau makes before it gives up on a full arena.
-// A refusal then holds the world lock for about 10 ms with 1,700 ships and
-// 15 ms with 2,500 (Release build, bench/tick_bench.cpp).
+// A refusal then holds the world lock for about 2 ms with 1,700 ships
+// (Release build, bench/tick_bench.cpp).
 inline constexpr int essais_placement_max = 20000;
 
 // Puts a new ship of this colour at a random free place, random heading, at

@@ -1,79 +1,130 @@
 #include "simulation/balles.h"
 
 #include <cmath>
-#include <utility>
+
+#include "world/munitions.h"
+#include "world/recherche.h"
 
 namespace jeu {
 
 using namespace configuration;
 
+namespace {
+
+// Cells of the grid (arena cells -1..45 along an axis) whose closed square
+// [22 i, 22 i + 22] can hold a coordinate of [bas, haut]. A coordinate on a
+// cell boundary belongs to both neighbours.
+struct plage {
+  int premiere;
+  int derniere;
+};
+
+// Truncating casts stand for ceil and floor (cheaper): the bullets asked
+// about are inside the arena, so `haut` is positive and `bas` above -1.
+plage cellules(double bas, double haut, int dernier_indice) {
+  const double q = bas / taille_cube;
+  const int entier = static_cast<int>(q);
+  const int premiere = q <= 0.0 ? -1 : (q == entier ? entier - 1 : entier);
+  const int derniere = static_cast<int>(haut / taille_cube);
+  return {premiere, derniere > dernier_indice ? dernier_indice : derniere};
+}
+
+}  // namespace
+
 void mise_a_jour_balles(monde& m) {
-  mise_a_jour_pos_balles(m);
-  m.balles = calc_impact(m, std::move(m.balles));
-}
-
-void mise_a_jour_pos_balles(monde& m) { m.balles = met_a_jour(std::move(m.balles), m.cubes); }
-
-std::deque<balle> met_a_jour(std::deque<balle> balles, std::span<const cube> cubes) {
-  std::deque<balle> restantes;
-  for (balle& b : balles) {
-    b.x = b.x + std::cos(b.angle) * vitesse_balle;
-    b.y = b.y + std::sin(b.angle) * vitesse_balle;
-    // The full width here, unlike the ships' border test, which stops at 989.
-    if (b.x - rayon_balle < 0) continue;
-    if (b.x + rayon_balle >= largeur_plateau) continue;
-    if (b.y - rayon_balle < 0) continue;
-    if (b.y + rayon_balle >= hauteur_plateau) continue;
-    if (est_hors_jeu(b, cubes)) continue;
-    restantes.push_back(b);
+  // Moving and filtering every bullet before any hit, or each bullet in turn
+  // as here, gives the same world: a bullet's move and its cube test read no
+  // ship, and each hit sees the hits of the bullets before it either way.
+  if (m.pas_balles.size() != m.balles.size()) {  // bullets put in by hand
+    m.pas_balles.clear();
+    for (const balle& b : m.balles) m.pas_balles.push_back(pas_de(b.angle));
   }
-  return restantes;
+  auto garde = m.balles.begin();
+  auto pas_garde = m.pas_balles.begin();
+  auto pas = m.pas_balles.begin();
+  for (auto b = m.balles.begin(); b != m.balles.end(); ++b, ++pas) {
+    // The same sums as x + cos(angle) * vitesse_balle: the product is only
+    // computed earlier.
+    b->x = b->x + pas->dx;
+    b->y = b->y + pas->dy;
+    if (hors_arene(*b) || est_hors_jeu(m, *b) || a_impact_vaisseau(m, *b)) {
+      decompte_balle(m, b->couleur);
+      continue;
+    }
+    if (garde != b) {
+      *garde = *b;
+      *pas_garde = *pas;
+    }
+    ++garde;
+    ++pas_garde;
+  }
+  m.balles.erase(garde, m.balles.end());
+  m.pas_balles.erase(pas_garde, m.pas_balles.end());
 }
 
-bool est_hors_jeu(const balle& b, std::span<const cube> cubes) {
-  for (const cube& k : cubes) {
-    const double cx = (k.x1 + k.x2 + 1.0) / 2.0;
-    const double cy = (k.y1 + k.y2 + 1.0) / 2.0;
-    double px = 0.0;
-    double py = 0.0;
-    if (b.x == cx) {
-      px = b.x;
-      py = b.y >= cy ? b.y - rayon_balle : b.y + rayon_balle;
+bool hors_arene(const balle& b) {
+  return b.x - rayon_balle < 0 || b.x + rayon_balle >= largeur_plateau ||
+         b.y - rayon_balle < 0 || b.y + rayon_balle >= hauteur_plateau;
+}
+
+bool touche_cube(const balle& b, const cube& k) {
+  const double cx = (k.x1 + k.x2 + 1.0) / 2.0;
+  const double cy = (k.y1 + k.y2 + 1.0) / 2.0;
+  double px = 0.0;
+  double py = 0.0;
+  if (b.x == cx) {
+    px = b.x;
+    py = b.y >= cy ? b.y - rayon_balle : b.y + rayon_balle;
+  } else {
+    const double a = (b.y - cy) / (b.x - cx);
+    const double u = std::sqrt(rayon_balle * rayon_balle / (a * a + 1.0));
+    if (b.x > cx) {
+      px = b.x - u;
+      py = b.y - a * u;
     } else {
-      const double a = (b.y - cy) / (b.x - cx);
-      const double u = std::sqrt(rayon_balle * rayon_balle / (a * a + 1.0));
-      if (b.x > cx) {
-        px = b.x - u;
-        py = b.y - a * u;
-      } else {
-        px = b.x + u;
-        py = b.y + a * u;
-      }
+      px = b.x + u;
+      py = b.y + a * u;
     }
-    if (k.x1 <= px && px <= k.x2 && k.y1 <= py && py <= k.y2) return true;
+  }
+  return k.x1 <= px && px <= k.x2 && k.y1 <= py && py <= k.y2;
+}
+
+bool est_hors_jeu(const monde& m, const balle& b) {
+  // The tested point lies on the bullet's circle, up to rounding far below
+  // this margin.
+  constexpr double portee = rayon_balle + 1e-6;
+  const plage ci = cellules(b.x - portee, b.x + portee, cellules_grille_x - 2);
+  const plage cj = cellules(b.y - portee, b.y + portee, cellules_grille_y - 2);
+  for (int i = ci.premiere; i <= ci.derniere; ++i) {
+    for (int j = cj.premiere; j <= cj.derniere; ++j) {
+      if (!m.grille_cubes[i + 1][j + 1]) continue;
+      const double x = static_cast<double>(i) * taille_cube;
+      const double y = static_cast<double>(j) * taille_cube;
+      if (touche_cube(b, {x, y, x + taille_cube, y + taille_cube})) return true;
+    }
   }
   return false;
-}
-
-std::deque<balle> calc_impact(monde& m, std::deque<balle> balles) {
-  std::deque<balle> restantes;
-  for (const balle& b : balles) {
-    if (!a_impact_vaisseau(m, b)) restantes.push_back(b);
-  }
-  return restantes;
 }
 
 bool a_impact_vaisseau(monde& m, const balle& b) {
   const double portee = rayon_vaisseau + rayon_balle;
-  for (vaisseau& s : m.vaisseaux) {
-    if ((s.x - b.x) * (s.x - b.x) + (s.y - b.y) * (s.y - b.y) < portee * portee) {
-      s.pt_vie = s.pt_vie - degats_balle;
-      // Removing the ship invalidates `s`; nothing reads it afterwards.
-      if (s.pt_vie <= 0) detruit_vaisseau(m, s.couleur);
-      return true;
+  // List order decides between ships in reach: the newest, i.e. the highest
+  // serial, is hit.
+  const repere_vaisseau* touche = nullptr;
+  m.index.cherche(b.x, b.y, portee, [&](const repere_vaisseau& s) {
+    if ((s.x - b.x) * (s.x - b.x) + (s.y - b.y) * (s.y - b.y) < portee * portee &&
+        (touche == nullptr || s.serie > touche->serie)) {
+      touche = &s;
     }
-  }
-  return false;
+    return false;
+  });
+  if (touche == nullptr) return false;
+  const identite id{touche->couleur, touche->serie};
+  vaisseau* s = cherche_vaisseau(m, id);
+  if (s == nullptr) return true;  // only if the index were out of step with the list
+  s->pt_vie = s->pt_vie - degats_balle;
+  if (s->pt_vie <= 0) detruit_vaisseau(m, id);
+  return true;
 }
 
 }  // namespace jeu

@@ -4,6 +4,7 @@
 
 #include "geometry/collisions.h"
 #include "geometry/cube_field.h"
+#include "world/flotte.h"
 
 namespace jeu {
 
@@ -17,8 +18,7 @@ void maj(monde& m) REQUIRES(m.verrou_monde) {
     const double nx = s.x + std::cos(s.angle) * s.vitesse;
     const double ny = s.y + std::sin(s.angle) * s.vitesse;
     if (!has_inter_maj(m, nx, ny, s.couleur, segments)) {
-      s.x = nx;
-      s.y = ny;
+      deplace_vaisseau(m, s, nx, ny);
     } else {
       try_best_move(m, s, segments);
     }
@@ -58,8 +58,7 @@ void try_best_move(monde& m, vaisseau& s, std::span<const segment> segments) {
     }
   }
   if (trouve) {
-    s.x = meilleur_x;
-    s.y = meilleur_y;
+    deplace_vaisseau(m, s, meilleur_x, meilleur_y);
   }
 }
 

@@ -10,7 +10,7 @@ namespace jeu {
 // Moves every ship once, from the head of m.vaisseaux: straight ahead by
 // vitesse along angle when that place is free, else by try_best_move. Each
 // ship tests against the positions already reached by the ships before it.
-// Only x and y change. REQUIRES: m.verrou_monde.
+// Only x and y change, and the index with them. REQUIRES: m.verrou_monde.
 void mise_a_jour_vaisseaux(monde& m) REQUIRES(m.verrou_monde);
 
 // Whether a ship of colour `couleur` centred at (x, y) would collide:

@@ -4,6 +4,8 @@
 
 #include <vector>
 
+#include "world/flotte.h"
+
 namespace jeu {
 namespace {
 
@@ -49,12 +51,12 @@ TEST(InterVaisseau, OtherShipsCloserThanEighteen) {
   monde m(1);
   VerrouGarde garde(m.verrou_monde);
   EXPECT_FALSE(inter_vaisseau(m, 100, 100, 1));
-  m.vaisseaux.push_front({100, 100, 0, 0, 5, 7, 1});
+  place_vaisseau(m, {100, 100, 0, 0, 5, 7, 0});
   EXPECT_FALSE(inter_vaisseau(m, 118, 100, 1));
   EXPECT_TRUE(inter_vaisseau(m, 117.99, 100, 1));
   EXPECT_TRUE(inter_vaisseau(m, 100, 100, 1));
   EXPECT_FALSE(inter_vaisseau(m, 100, 100, 7)) << "a ship is never tested against itself";
-  m.vaisseaux.push_front({300, 300, 0, 0, 5, 8, 2});
+  place_vaisseau(m, {300, 300, 0, 0, 5, 8, 0});
   EXPECT_TRUE(inter_vaisseau(m, 110, 110, 8)) << "ships later in the list count too";
 }
 

@@ -12,6 +12,8 @@
 #include "net/protocole.h"
 #include "net/traitement.h"
 #include "support/protocole_essai.h"
+#include "world/flotte.h"
+#include "world/munitions.h"
 
 namespace jeu {
 namespace {
@@ -86,7 +88,7 @@ TEST(Traitement, FullArenaIsRefusedWithItsOwnLogLine) {
     couleur_t c = 1000;
     for (double x = 0; x < 990; x += 17) {
       for (double y = 0; y < 990; y += 17) {
-        m.vaisseaux.push_back({x, y, 0.0, 0.0, 5, c++, 0});
+        place_vaisseau(m, {x, y, 0.0, 0.0, 5, c++, 0});
       }
     }
   }
@@ -101,8 +103,7 @@ TEST(Traitement, ActionsChangeTheOwnShipAndSayOk) {
   joueur j = inscrit(m, 255, true);
   VerrouGarde garde(m.verrou_monde);
   vaisseau& v = m.vaisseaux.front();
-  v.x = 100.0;
-  v.y = 200.0;
+  deplace_vaisseau(m, v, 100.0, 200.0);
   v.angle = 0.0;
   const std::vector<std::pair<std::string, std::string>> cas{
       {"PUT ACTION ACCELERE\r", "demande une acceleration"},
@@ -154,8 +155,8 @@ TEST(Traitement, ListRepliesFollowTheWorldOrderAndAreLoggedWhole) {
   issue = traite(a, m, "GET BALLES\r");
   EXPECT_EQ(issue.reponse, "PUT BALLES 0\r\n");
   EXPECT_EQ(issue.journal, "Le client rouge demande la liste des balles\n  PUT BALLES 0\r\n");
-  m.balles.push_front({10.5, 20.9, 0.0, 1});
-  m.balles.push_front({30.0, 40.0, 0.0, 2});
+  ajoute_balle(m, {10.5, 20.9, 0.0, 1});
+  ajoute_balle(m, {30.0, 40.0, 0.0, 2});
   issue = traite(a, m, "GET BALLES\r");
   EXPECT_EQ(issue.reponse, "PUT BALLES 2\r\n30 40 2\r\n10 20 1\r\n");
   EXPECT_EQ(issue.journal,
@@ -207,15 +208,14 @@ TEST(Traitement, RepliesShowTheWorldAsItWasUnderTheLockAndOverlongLinesAreRefuse
   std::string attendu;
   {
     VerrouGarde garde(m.verrou_monde);
-    m.vaisseaux.front().x = 100.0;
-    m.vaisseaux.front().y = 200.0;
+    deplace_vaisseau(m, m.vaisseaux.front(), 100.0, 200.0);
     attendu = "PUT VAISSEAUX 1\r\n" + ligne_vaisseau(m.vaisseaux.front());
     j.traite_requete(m, "GET VAISSEAUX\r");
   }
   {
     VerrouGarde garde(m.verrou_monde);
-    m.vaisseaux.front().x = 300.0;
-    m.balles.push_front({1.0, 2.0, 0.0, 3});
+    deplace_vaisseau(m, m.vaisseaux.front(), 300.0, 200.0);
+    ajoute_balle(m, {1.0, 2.0, 0.0, 3});
   }
   std::string sortie;
   j.ajoute_reponse(sortie);
@@ -223,7 +223,7 @@ TEST(Traitement, RepliesShowTheWorldAsItWasUnderTheLockAndOverlongLinesAreRefuse
   {
     VerrouGarde garde(m.verrou_monde);
     j.traite_requete(m, "GET BALLES\r");
-    m.balles.clear();
+    vide_balles(m);
   }
   sortie.clear();
   j.ajoute_reponse(sortie);

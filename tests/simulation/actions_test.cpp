@@ -2,8 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 
+#include "simulation/balles.h"
 #include "support/monde_essai.h"
 
 namespace jeu {
@@ -14,22 +16,22 @@ using essai::navire;
 TEST(TraiteActionJoueur, SpeedIsClampedToItsRange) {
   monde m(1);
   VerrouGarde garde(m.verrou_monde);
-  m.vaisseaux.push_front(navire(100, 100, 0xff0000, 0.0, 3.0));
-  vaisseau& s = m.vaisseaux.front();
-  traite_action_joueur(m, 0xff0000, action::Accelere);
+  vaisseau& s = place_vaisseau(m, navire(100, 100, 0xff0000, 0.0, 3.0));
+  const identite id = essai::id_de(s);
+  traite_action_joueur(m, id, action::Accelere);
   EXPECT_EQ(s.vitesse, 3.0);
   s.vitesse = 2.95;
-  traite_action_joueur(m, 0xff0000, action::Accelere);
+  traite_action_joueur(m, id, action::Accelere);
   EXPECT_EQ(s.vitesse, 3.0);
   s.vitesse = 0.0;
-  traite_action_joueur(m, 0xff0000, action::Decelere);
+  traite_action_joueur(m, id, action::Decelere);
   EXPECT_DOUBLE_EQ(s.vitesse, -0.1);
   s.vitesse = -1.95;
-  traite_action_joueur(m, 0xff0000, action::Decelere);
+  traite_action_joueur(m, id, action::Decelere);
   EXPECT_EQ(s.vitesse, -2.0);
-  traite_action_joueur(m, 0xff0000, action::Decelere);
+  traite_action_joueur(m, id, action::Decelere);
   EXPECT_EQ(s.vitesse, -2.0);
-  for (int k = 0; k < 60; ++k) traite_action_joueur(m, 0xff0000, action::Accelere);
+  for (int k = 0; k < 60; ++k) traite_action_joueur(m, id, action::Accelere);
   EXPECT_EQ(s.vitesse, 3.0);
   EXPECT_EQ(s.x, 100.0);
   EXPECT_TRUE(m.balles.empty());
@@ -38,10 +40,10 @@ TEST(TraiteActionJoueur, SpeedIsClampedToItsRange) {
 TEST(TraiteActionJoueur, TurningIsNeverWrapped) {
   monde m(1);
   VerrouGarde garde(m.verrou_monde);
-  m.vaisseaux.push_front(navire(100, 100, 5));
-  for (int k = 0; k < 42; ++k) traite_action_joueur(m, 5, action::Gauche);
+  const identite id = essai::id_de(place_vaisseau(m, navire(100, 100, 5)));
+  for (int k = 0; k < 42; ++k) traite_action_joueur(m, id, action::Gauche);
   EXPECT_NEAR(m.vaisseaux.front().angle, 6.3, 1e-9);
-  for (int k = 0; k < 84; ++k) traite_action_joueur(m, 5, action::Droite);
+  for (int k = 0; k < 84; ++k) traite_action_joueur(m, id, action::Droite);
   EXPECT_NEAR(m.vaisseaux.front().angle, -6.3, 1e-9);
   EXPECT_EQ(m.vaisseaux.front().vitesse, 0.0);
 }
@@ -49,9 +51,9 @@ TEST(TraiteActionJoueur, TurningIsNeverWrapped) {
 TEST(TraiteActionJoueur, ShotStartsAheadAtTheHeadOfTheList) {
   monde m(1);
   VerrouGarde garde(m.verrou_monde);
-  m.vaisseaux.push_front(navire(100, 100, 0x00ff00));
-  m.vaisseaux.push_front(navire(300, 300, 0x0000ff, 3.0));
-  traite_action_joueur(m, 0x00ff00, action::Tire);
+  const identite vert = essai::id_de(place_vaisseau(m, navire(100, 100, 0x00ff00)));
+  const identite bleu = essai::id_de(place_vaisseau(m, navire(300, 300, 0x0000ff, 3.0)));
+  traite_action_joueur(m, vert, action::Tire);
   ASSERT_EQ(m.balles.size(), 1u);
   EXPECT_DOUBLE_EQ(m.balles[0].x, 112.6);
   EXPECT_EQ(m.balles[0].y, 100.0);
@@ -59,9 +61,9 @@ TEST(TraiteActionJoueur, ShotStartsAheadAtTheHeadOfTheList) {
   EXPECT_EQ(m.balles[0].couleur, 0x00ff00);
 
   // Turning after the shot leaves the bullet's heading alone.
-  traite_action_joueur(m, 0x00ff00, action::Gauche);
-  traite_action_joueur(m, 0x00ff00, action::Tire);
-  traite_action_joueur(m, 0x0000ff, action::Tire);
+  traite_action_joueur(m, vert, action::Gauche);
+  traite_action_joueur(m, vert, action::Tire);
+  traite_action_joueur(m, bleu, action::Tire);
   ASSERT_EQ(m.balles.size(), 3u);
   EXPECT_EQ(m.balles[2].angle, 0.0);
   EXPECT_EQ(m.balles[1].angle, 0.15);
@@ -76,14 +78,14 @@ TEST(TraiteActionJoueur, UnknownColourOrStaleSerialChangesNothing) {
   monde m(1);
   VerrouGarde garde(m.verrou_monde);
   // An older ship of colour 7 (serial 1) left; a newer one has serial 2.
-  m.vaisseaux.push_front(navire(200, 200, 7, 1.0, 1.0, 5, 2));
-  m.vaisseaux.push_front(navire(100, 100, 8, 0.5, 0.5, 3, 3));
+  detruit_vaisseau(m, essai::id_de(place_vaisseau(m, navire(200, 200, 7))));
+  place_vaisseau(m, navire(200, 200, 7, 1.0, 1.0, 5));
+  place_vaisseau(m, navire(100, 100, 8, 0.5, 0.5, 3));
   const std::deque<vaisseau> avant = m.vaisseaux;
   for (int a = 0; a <= 5; ++a) {
-    EXPECT_NO_THROW(traite_action_joueur(m, 9, static_cast<action>(a)));
+    EXPECT_NO_THROW(traite_action_joueur(m, identite{9, 3}, static_cast<action>(a)));
     EXPECT_NO_THROW(traite_action_joueur(m, identite{7, 1}, static_cast<action>(a)));
   }
-  traite_action_joueur(m, 8, action::Quitte);
   traite_action_joueur(m, identite{8, 3}, action::Quitte);
   for (std::size_t k = 0; k < avant.size(); ++k) EXPECT_TRUE(essai::meme(m.vaisseaux[k], avant[k]));
   EXPECT_TRUE(m.balles.empty());
@@ -94,6 +96,48 @@ TEST(TraiteActionJoueur, UnknownColourOrStaleSerialChangesNothing) {
   ASSERT_EQ(m.balles.size(), 1u);
   EXPECT_EQ(m.balles[0].couleur, 7);
   EXPECT_TRUE(essai::meme(m.vaisseaux[0], avant[0]));
+}
+
+// A colour has at most max_balles_par_vaisseau bullets in flight; a shot
+// beyond that fires nothing, and bullets that leave the arena or hit a ship
+// make room again.
+TEST(TraiteActionJoueur, BulletsInFlightAreBoundedPerColour) {
+  constexpr int borne = configuration::max_balles_par_vaisseau;
+  monde m(1);
+  VerrouGarde garde(m.verrou_monde);
+  // Colour 1's bullets cross the right border on their 4th tick; colour 2's
+  // are 12.9 from ship 3 after their first.
+  const identite un = essai::id_de(place_vaisseau(m, navire(960, 100, 1)));
+  const identite deux = essai::id_de(place_vaisseau(m, navire(100, 500, 2)));
+  place_vaisseau(m, navire(129, 500, 3));
+  // The count kept by the world, checked against the list itself.
+  const auto en_vol = [&m](couleur_t c) REQUIRES(m.verrou_monde) {
+    const auto n = std::count_if(m.balles.begin(), m.balles.end(),
+                                 [c](const balle& b) { return b.couleur == c; });
+    const auto compte = m.balles_par_couleur.find(c);
+    EXPECT_EQ(compte == m.balles_par_couleur.end() ? 0 : compte->second, n) << "colour " << c;
+    return static_cast<int>(n);
+  };
+  for (int k = 0; k < borne + 5; ++k) {
+    traite_action_joueur(m, un, action::Tire);
+    traite_action_joueur(m, deux, action::Tire);
+  }
+  EXPECT_EQ(en_vol(1), borne);
+  EXPECT_EQ(en_vol(2), borne);
+
+  mise_a_jour_balles(m);
+  EXPECT_EQ(en_vol(2), borne - configuration::max_pt_vie) << "five hits destroyed ship 3";
+  traite_action_joueur(m, deux, action::Tire);
+  traite_action_joueur(m, un, action::Tire);
+  EXPECT_EQ(en_vol(2), borne - configuration::max_pt_vie + 1);
+  EXPECT_EQ(en_vol(1), borne);
+  EXPECT_EQ(m.balles.front().couleur, 2);
+
+  for (int k = 0; k < 3; ++k) mise_a_jour_balles(m);
+  EXPECT_EQ(en_vol(1), 0);
+  EXPECT_EQ(m.balles_par_couleur.count(1), 0u);
+  traite_action_joueur(m, un, action::Tire);
+  EXPECT_EQ(en_vol(1), 1);
 }
 
 }  // namespace

@@ -6,86 +6,115 @@
 #include <vector>
 
 #include "support/monde_essai.h"
+#include "geometry/collisions.h"
 #include "simulation/actions.h"
 
 namespace jeu {
 namespace {
 
 using essai::navire;
+using essai::pose_cube;
 constexpr double pi = std::numbers::pi;
 
-TEST(MetAJour, MovesAndDropsBulletsLeavingTheArenaKeepingOrder) {
-  const std::deque<balle> avant{
-      {100.0, 200.0, 0.0, 1},       // flies on: (103.5, 200)
-      {982.5, 500.0, 0.0, 2},       // x = 986.0, 986 + 4 reaches 990: out
-      {982.4, 500.0, 0.0, 3},       // x = 985.9: in
-      {0.5, 500.0, 0.0, 4},         // x = 4.0, 4 - 4 is not below 0: in
-      {0.4, 500.0, 0.0, 5},         // x = 3.9: out
-      {500.0, 982.5, pi / 2, 6},    // y = 986.0: out
-      {500.0, 0.4, pi / 2, 7},      // y = 3.9: out
-      {500.0, 0.5, pi / 2, 8},      // y = 4.0: in
-      {500.0, 8.0, -pi / 2, 9},     // y = 4.5: in
-      {500.0, 7.0, -pi / 2, 10},    // y = 3.5: out
-  };
-  const std::deque<balle> apres = met_a_jour(avant, {});
+TEST(MiseAJourBalles, MovesAndDropsBulletsLeavingTheArenaKeepingOrder) {
+  monde m(1);
+  VerrouGarde garde(m.verrou_monde);
+  essai::lance(m, {
+                      {100.0, 200.0, 0.0, 1},     // flies on: (103.5, 200)
+                      {982.5, 500.0, 0.0, 2},     // x = 986.0, 986 + 4 reaches 990: out
+                      {982.4, 500.0, 0.0, 3},     // x = 985.9: in
+                      {0.5, 500.0, 0.0, 4},       // x = 4.0, 4 - 4 is not below 0: in
+                      {0.4, 500.0, 0.0, 5},       // x = 3.9: out
+                      {500.0, 982.5, pi / 2, 6},  // y = 986.0: out
+                      {500.0, 0.4, pi / 2, 7},    // y = 3.9: out
+                      {500.0, 0.5, pi / 2, 8},    // y = 4.0: in
+                      {500.0, 8.0, -pi / 2, 9},   // y = 4.5: in
+                      {500.0, 7.0, -pi / 2, 10},  // y = 3.5: out
+                  });
+  mise_a_jour_balles(m);
   std::vector<couleur_t> restent;
-  for (const balle& b : apres) restent.push_back(b.couleur);
+  for (const balle& b : m.balles) restent.push_back(b.couleur);
   EXPECT_EQ(restent, (std::vector<couleur_t>{1, 3, 4, 8, 9}));
-  EXPECT_EQ(apres[0].x, 103.5);
-  EXPECT_EQ(apres[0].y, 200.0);
-  EXPECT_EQ(apres[2].x, 4.0);
-  EXPECT_EQ(apres[3].y, 4.0);
+  EXPECT_EQ(m.balles[0].x, 103.5);
+  EXPECT_EQ(m.balles[0].y, 200.0);
+  EXPECT_EQ(m.balles[2].x, 4.0);
+  EXPECT_EQ(m.balles[3].y, 4.0);
+  EXPECT_EQ(m.balles_par_couleur.size(), 5u) << "the dropped bullets are uncounted";
 }
 
-TEST(EstHorsJeu, NearestPointOfTheBulletToTheCubeDecides) {
-  const std::vector<cube> coin{{0.0, 0.0, 22.0, 22.0}};  // reference point (11.5, 11.5)
-  const auto dedans = [&coin](double x, double y) { return est_hors_jeu({x, y, 0.0, 0}, coin); };
-  EXPECT_TRUE(dedans(26.0, 11.5));
-  EXPECT_FALSE(dedans(26.5, 11.5));
-  EXPECT_TRUE(dedans(-4.0, 11.5));
-  EXPECT_FALSE(dedans(-4.5, 11.5));
-  EXPECT_TRUE(dedans(11.5, 26.0));   // straight below the reference point
-  EXPECT_FALSE(dedans(11.5, 26.5));
-  EXPECT_TRUE(dedans(11.5, -3.0));
-  EXPECT_TRUE(dedans(24.0, 24.0));   // nearest point (21.17, 21.17)
-  EXPECT_FALSE(dedans(26.0, 26.0));  // nearest point (23.17, 23.17)
-  EXPECT_TRUE(dedans(11.5, 11.5));
-  EXPECT_FALSE(est_hors_jeu({26.0, 11.5, 0.0, 0}, {}));
+TEST(ToucheCube, NearestPointOfTheBulletToTheCubeDecides) {
+  const cube coin{0.0, 0.0, 22.0, 22.0};  // reference point (11.5, 11.5)
+  struct cas {
+    double x, y;
+    bool touche;
+  };
+  for (const cas& c : {cas{26.0, 11.5, true}, cas{26.5, 11.5, false}, cas{-4.0, 11.5, true},
+                       cas{-4.5, 11.5, false}, cas{11.5, 26.0, true},  // below the reference point
+                       cas{11.5, 26.5, false}, cas{11.5, -3.0, true},
+                       cas{24.0, 24.0, true},    // nearest point (21.17, 21.17)
+                       cas{26.0, 26.0, false},   // nearest point (23.17, 23.17)
+                       cas{11.5, 11.5, true}}) {
+    EXPECT_EQ(touche_cube({c.x, c.y, 0.0, 0}, coin), c.touche) << c.x << ", " << c.y;
+  }
+}
 
-  // met_a_jour asks every cube of the list, not only the first.
-  const std::vector<cube> deux{{440.0, 440.0, 462.0, 462.0}, {0.0, 0.0, 22.0, 22.0}};
-  EXPECT_TRUE(met_a_jour({{29.5, 11.5, pi, 0}}, deux).empty());
-  EXPECT_EQ(met_a_jour({{30.0, 11.5, pi, 0}}, deux).size(), 1u);
+// The grid lookup finds a cube whatever cell the bullet's centre is in,
+// including points exactly on a cell boundary (bounds are inclusive, so such
+// a point belongs to both cells), and only cubes that are there.
+TEST(EstHorsJeu, GridLookupFindsCubesOnEverySide) {
+  monde m(1);
+  pose_cube(m, 10, 10);  // [220, 242] x [220, 242], reference point (231.5, 231.5)
+  struct cas {
+    double x, y;
+    bool touche;
+  };
+  for (const cas& c : {cas{246.0, 231.5, true},   // nearest point on the x2 boundary
+                       cas{246.01, 231.5, false},
+                       cas{216.0, 231.5, true},   // on the x1 boundary, centre in cell 9
+                       cas{215.99, 231.5, false},
+                       cas{231.5, 246.0, true}, cas{231.5, 216.0, true},
+                       cas{231.5, 215.99, false},
+                       cas{244.0, 244.0, true},   // centre in cell (11, 11)
+                       cas{246.0, 246.0, false}, cas{500.0, 500.0, false}}) {
+    EXPECT_EQ(est_hors_jeu(m, {c.x, c.y, 0.0, 0}), c.touche) << c.x << ", " << c.y;
+    EXPECT_EQ(touche_cube({c.x, c.y, 0.0, 0}, m.cubes.front()), c.touche) << c.x << ", " << c.y;
+  }
+  // One cube among several, far from the first cell looked at.
+  pose_cube(m, 0, 0);
+  EXPECT_TRUE(est_hors_jeu(m, {26.0, 11.5, 0.0, 0}));
+  EXPECT_TRUE(est_hors_jeu(m, {-4.0, 11.5, 0.0, 0}));
 }
 
 TEST(MiseAJourBalles, HitNeedsLessThanThirteenAndDamagesOnlyTheFirstShip) {
   monde m(1);
   VerrouGarde garde(m.verrou_monde);
-  m.vaisseaux.push_back(navire(500, 500, 1));
-  m.balles.push_back({483.5, 500.0, 0.0, 2});  // ends exactly 13.0 away
+  place_vaisseau(m, navire(500, 500, 1));
+  essai::lance(m, {{483.5, 500.0, 0.0, 2}});  // ends exactly 13.0 away
   mise_a_jour_balles(m);
   EXPECT_EQ(m.vaisseaux[0].pt_vie, 5);
   ASSERT_EQ(m.balles.size(), 1u);
   EXPECT_EQ(m.balles[0].x, 487.0);
 
-  m.balles = {{483.51, 500.0, 0.0, 1}};  // 12.99 away; its own shooter's colour
-  m.vaisseaux.push_back(navire(500, 490, 3));
+  vide_balles(m);
+  essai::lance(m, {{483.51, 500.0, 0.0, 1}});  // 12.99 away; its own shooter's colour
+  // Ship 3 is nearer the bullet, but ship 1 comes first in the list.
+  vide_vaisseaux(m);
+  essai::pose(m, {navire(500, 500, 1, 0.0, 0.0, 4), navire(490, 505, 3)});
   mise_a_jour_balles(m);
   EXPECT_TRUE(m.balles.empty());
-  EXPECT_EQ(m.vaisseaux[0].pt_vie, 4);
+  EXPECT_EQ(m.vaisseaux[0].pt_vie, 3);
   EXPECT_EQ(m.vaisseaux[1].pt_vie, 5) << "one bullet damages one ship";
 }
 
 TEST(MiseAJourBalles, ShipAtOneLifeGoesAndLaterBulletsFlyOn) {
   monde m(1);
   VerrouGarde garde(m.verrou_monde);
-  m.vaisseaux.push_back(navire(500, 500, 1, 0.0, 0.0, 1));
-  m.vaisseaux.push_back(navire(500, 517, 2));
-  m.balles = {
-      {486.5, 500.0, 0.0, 9},  // 10 from ship 1: destroys it
-      {496.5, 508.0, 0.0, 9},  // 8 from ship 1 (gone), 9 from ship 2
-      {501.5, 495.0, 0.0, 9},  // near ship 1 only: flies on
-  };
+  essai::pose(m, {navire(500, 500, 1, 0.0, 0.0, 1), navire(500, 517, 2)});
+  essai::lance(m, {
+                      {486.5, 500.0, 0.0, 9},  // 10 from ship 1: destroys it
+                      {496.5, 508.0, 0.0, 9},  // 8 from ship 1 (gone), 9 from ship 2
+                      {501.5, 495.0, 0.0, 9},  // near ship 1 only: flies on
+                  });
   mise_a_jour_balles(m);
   ASSERT_EQ(m.vaisseaux.size(), 1u);
   EXPECT_EQ(m.vaisseaux[0].couleur, 2);
@@ -97,10 +126,10 @@ TEST(MiseAJourBalles, ShipAtOneLifeGoesAndLaterBulletsFlyOn) {
 TEST(MiseAJourBalles, FiveShotsDestroyANewShipAndNeverTheStandingShooter) {
   monde m(1);
   VerrouGarde garde(m.verrou_monde);
-  m.vaisseaux.push_back(navire(500, 500, 1));
-  m.vaisseaux.push_back(navire(470, 500, 2));
+  essai::pose(m, {navire(500, 500, 1), navire(470, 500, 2)});
+  const identite tireur = essai::id_de(m.vaisseaux[1]);
   for (int coup = 1; coup <= 6; ++coup) {
-    traite_action_joueur(m, 2, action::Tire);
+    traite_action_joueur(m, tireur, action::Tire);
     mise_a_jour_balles(m);  // 16.1 from the shooter, 13.9 from the target
     EXPECT_EQ(m.balles.size(), 1u);
     mise_a_jour_balles(m);
@@ -119,18 +148,22 @@ TEST(MiseAJourBalles, FiveShotsDestroyANewShipAndNeverTheStandingShooter) {
 TEST(DetruitVaisseau, RemovesOnlyThatShipAndKeepsOrder) {
   monde m(1);
   VerrouGarde garde(m.verrou_monde);
-  for (couleur_t c : {1, 2, 3, 4}) m.vaisseaux.push_back(navire(100.0 * c, 100, c, 0, 0, 5, c));
-  m.balles = {{50.0, 50.0, 0.0, 2}};
-  detruit_vaisseau(m, 99);
+  essai::pose(m, {navire(100, 100, 1), navire(200, 100, 2), navire(300, 100, 3),
+                  navire(400, 100, 4)});  // serials 4, 3, 2, 1
+  essai::lance(m, {{50.0, 50.0, 0.0, 2}});
+  detruit_vaisseau(m, identite{99, 1});
   detruit_vaisseau(m, identite{3, 7});  // colour 3 now has another serial
+  detruit_vaisseau(m, identite{3, 1});  // serial 1 belongs to colour 4
   ASSERT_EQ(m.vaisseaux.size(), 4u);
-  detruit_vaisseau(m, 2);
-  detruit_vaisseau(m, identite{4, 4});
+  detruit_vaisseau(m, identite{2, 3});
+  detruit_vaisseau(m, identite{4, 1});
   ASSERT_EQ(m.vaisseaux.size(), 2u);
   EXPECT_EQ(m.vaisseaux[0].couleur, 1);
   EXPECT_EQ(m.vaisseaux[1].couleur, 3);
   EXPECT_EQ(m.balles.size(), 1u) << "a removed ship's bullets fly on";
-  EXPECT_EQ(destroy_vaiss({navire(1, 1, 5), navire(2, 2, 6)}, 6).size(), 1u);
+  EXPECT_EQ(m.index.size(), 2u);
+  EXPECT_FALSE(inter_vaisseau(m, 200, 100, 0)) << "removed from the index too";
+  EXPECT_TRUE(inter_vaisseau(m, 300, 100, 0));
 }
 
 }  // namespace

@@ -16,9 +16,8 @@ using essai::navire;
 TEST(MiseAJourVaisseaux, FreeShipsGoStraightByTheirSignedSpeed) {
   monde m(1);
   VerrouGarde garde(m.verrou_monde);
-  m.vaisseaux.push_back(navire(100, 100, 1, 0.7, 0.0));
-  m.vaisseaux.push_back(navire(300, 300, 2, 1.0, 2.5));
-  m.vaisseaux.push_back(navire(500, 500, 3, 0.3, -1.5));
+  essai::pose(m, {navire(100, 100, 1, 0.7, 0.0), navire(300, 300, 2, 1.0, 2.5),
+                  navire(500, 500, 3, 0.3, -1.5)});
   mise_a_jour_vaisseaux(m);
   EXPECT_EQ(m.vaisseaux[0].x, 100.0);
   EXPECT_EQ(m.vaisseaux[0].y, 100.0);
@@ -33,8 +32,7 @@ TEST(MiseAJourVaisseaux, FreeShipsGoStraightByTheirSignedSpeed) {
 TEST(MiseAJourVaisseaux, LaterShipsSeeTheNewPositionsOfEarlierOnes) {
   monde m(1);
   VerrouGarde garde(m.verrou_monde);
-  m.vaisseaux.push_back(navire(523, 500, 1, std::numbers::pi, 3.0));
-  m.vaisseaux.push_back(navire(500, 500, 2, 0.0, 3.0));
+  essai::pose(m, {navire(523, 500, 1, std::numbers::pi, 3.0), navire(500, 500, 2, 0.0, 3.0)});
   mise_a_jour_vaisseaux(m);
   EXPECT_DOUBLE_EQ(m.vaisseaux[0].x, 520.0);
   // (503, 500) was free before the first ship moved, not after; at i = 3
@@ -48,8 +46,7 @@ TEST(MiseAJourVaisseaux, BlockedAtFullSpeedTakesFirstBestOffset) {
   VerrouGarde garde(m.verrou_monde);
   // Straight ahead (503, 500) is 17.26 from the other ship; (503, 497) is
   // 18.03 away, the only free place with i = 3.
-  m.vaisseaux.push_back(navire(500, 500, 1, 0.0, 3.0));
-  m.vaisseaux.push_back(navire(520, 503, 2));
+  essai::pose(m, {navire(500, 500, 1, 0.0, 3.0), navire(520, 503, 2)});
   mise_a_jour_vaisseaux(m);
   EXPECT_EQ(m.vaisseaux[0].x, 503.0);
   EXPECT_EQ(m.vaisseaux[0].y, 497.0);
@@ -73,7 +70,7 @@ TEST(MiseAJourVaisseaux, SlideLengthFollowsRoundedSpeedAlongACube) {
     monde m(1);
     essai::pose_cube(m, 20, 20);
     VerrouGarde garde(m.verrou_monde);
-    m.vaisseaux.push_back(navire(c.x, 450, 1, 0.0, c.vitesse));
+    place_vaisseau(m, navire(c.x, 450, 1, 0.0, c.vitesse));
     mise_a_jour_vaisseaux(m);
     EXPECT_EQ(m.vaisseaux[0].x, c.x) << "speed " << c.vitesse;
     EXPECT_EQ(m.vaisseaux[0].y, c.y_attendu) << "speed " << c.vitesse;
@@ -84,8 +81,8 @@ TEST(TryBestMove, EqualScoresGoToTheFirstFreeInIThenJOrder) {
   monde m(1);
   VerrouGarde garde(m.verrou_monde);
   // Blocks (3, 3) only among the best offsets: (2, 3) and (3, 2) tie next.
-  m.vaisseaux.push_back(navire(515.5, 515.5, 2));
-  vaisseau s = navire(500, 500, 1, std::numbers::pi / 4, 3.0);
+  place_vaisseau(m, navire(515.5, 515.5, 2));
+  vaisseau& s = place_vaisseau(m, navire(500, 500, 1, std::numbers::pi / 4, 3.0));
   try_best_move(m, s, {});
   EXPECT_EQ(s.x, 502.0);
   EXPECT_EQ(s.y, 503.0);
@@ -96,13 +93,13 @@ TEST(TryBestMove, FirstFreeOffsetIsTakenEvenBackwardsAndABoxedShipStays) {
   const auto mur_y = [](double y) { return segment{{400, y}, {600, y}}; };
   monde m(1);
   VerrouGarde garde(m.verrou_monde);
-  vaisseau s = navire(500, 500, 1, 0.0, 3.0);
+  vaisseau& s = place_vaisseau(m, navire(500, 500, 1, 0.0, 3.0));
   const std::vector<segment> couloir{mur_x(509.5), mur_y(490.5), mur_y(509.5)};
   try_best_move(m, s, couloir);
   EXPECT_EQ(s.x, 499.0);
   EXPECT_EQ(s.y, 500.0);
 
-  vaisseau t = navire(500, 500, 1, 2.0, -3.0);
+  vaisseau& t = place_vaisseau(m, navire(500, 500, 2, 2.0, -3.0));
   const std::vector<segment> boite{mur_x(509.5), mur_x(490.5), mur_y(490.5), mur_y(509.5)};
   try_best_move(m, t, boite);
   EXPECT_EQ(t.x, 500.0);

@@ -26,8 +26,8 @@ TEST(AvanceMonde, BulletsHitBeforeShipsMove) {
   VerrouGarde garde(m.verrou_monde);
   // The ship runs away at full speed: the bullet, 12 behind it once moved,
   // still hits because ships move after the bullet step.
-  m.vaisseaux.push_back(navire(500, 500, 1, 0.0, 3.0));
-  m.balles.push_back({484.5, 500.0, 0.0, 2});
+  place_vaisseau(m, navire(500, 500, 1, 0.0, 3.0));
+  essai::lance(m, {{484.5, 500.0, 0.0, 2}});
   avance_monde(m);
   EXPECT_TRUE(m.balles.empty());
   EXPECT_EQ(m.vaisseaux[0].pt_vie, 4);
@@ -71,7 +71,7 @@ std::string invariant_rompu(const monde& m, const std::map<std::uint64_t, vaisse
     if (!(b.x >= 4.0 && b.x < 986.0 && b.y >= 4.0 && b.y < 986.0)) {
       return rompu("border: bullet", b.couleur, b.x, b.y);
     }
-    if (est_hors_jeu(b, m.cubes)) return rompu("in a cube: bullet", b.couleur, b.x, b.y);
+    if (est_hors_jeu(m, b)) return rompu("in a cube: bullet", b.couleur, b.x, b.y);
   }
   return "";
 }
@@ -98,15 +98,8 @@ TEST(AvanceMonde, CrowdedRandomWorldKeepsItsInvariants) {
     for (const vaisseau& s : m.vaisseaux) avant.emplace(s.serie, s);
     const std::vector<vaisseau> joueurs(m.vaisseaux.begin(), m.vaisseaux.end());
     for (const vaisseau& s : joueurs) {
-      if (chance(0.05)) traite_action_joueur(m, s.couleur, action::Tire);
-      if (chance(0.3)) {
-        const action a = static_cast<action>(1 + hasard() % 4);
-        if (chance(0.5)) {
-          traite_action_joueur(m, s.couleur, a);
-        } else {
-          traite_action_joueur(m, identite{s.couleur, s.serie}, a);
-        }
-      }
+      if (chance(0.05)) traite_action_joueur(m, essai::id_de(s), action::Tire);
+      if (chance(0.3)) traite_action_joueur(m, essai::id_de(s), static_cast<action>(1 + hasard() % 4));
     }
     balles_max = std::max(balles_max, m.balles.size());
     avance_monde(m);

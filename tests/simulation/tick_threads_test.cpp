@@ -51,8 +51,8 @@ TEST(MiseAJour, ThreadMovesShipsAndBulletsOnItsOwn) {
   static monde* const m = new monde(5);
   {
     VerrouGarde garde(m->verrou_monde);
-    m->vaisseaux.push_back(navire(100, 100, 1, 0.0, 3.0));
-    m->balles.push_back({100.0, 500.0, 0.0, 1});
+    place_vaisseau(*m, navire(100, 100, 1, 0.0, 3.0));
+    essai::lance(*m, {{100.0, 500.0, 0.0, 1}});
   }
   std::thread([] { mise_a_jour(*m); }).detach();
   EXPECT_TRUE(avancent(*m, 130.0, 135.0));
@@ -71,9 +71,8 @@ TEST(MiseAJour, AFailingTickReleasesTheLockAndTheThreadGoesOn) {
     VerrouGarde garde(m->verrou_monde);
     // A ship outside the arena makes the cube-edge lookup throw on every
     // ship step, after the ships before it have moved.
-    m->vaisseaux.push_back(navire(100, 100, 1, 0.0, 2.0));
-    m->vaisseaux.push_back(navire(5000, 100, 2));
-    m->balles.push_back({100.0, 500.0, 0.0, 1});
+    essai::pose(*m, {navire(100, 100, 1, 0.0, 2.0), navire(5000, 100, 2)});
+    essai::lance(*m, {{100.0, 500.0, 0.0, 1}});
   }
   EXPECT_FALSE(avance_monde_protege(*m));
   EXPECT_TRUE(verrou_obtenu(*m));

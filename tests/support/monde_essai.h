@@ -1,6 +1,11 @@
 #pragma once
 
+#include <initializer_list>
+#include <vector>
+
+#include "world/flotte.h"
 #include "world/monde.h"
+#include "world/munitions.h"
 
 // Building blocks of hand-made test worlds.
 namespace jeu::essai {
@@ -17,6 +22,22 @@ inline void pose_cube(monde& m, int i, int j) {
   const double y = j * 22.0;
   m.cubes.push_back({x, y, x + 22.0, y + 22.0});
 }
+
+// Puts `navires` at the head of m.vaisseaux, listed in the given order (the
+// last one is placed first), with fresh serials as in the game.
+inline void pose(monde& m, std::initializer_list<vaisseau> navires) REQUIRES(m.verrou_monde) {
+  const std::vector<vaisseau> tous(navires);
+  for (auto v = tous.rbegin(); v != tous.rend(); ++v) place_vaisseau(m, *v);
+}
+
+// Puts `balles` at the head of m.balles, listed in the given order, counted
+// per colour as fired bullets are.
+inline void lance(monde& m, std::initializer_list<balle> balles) REQUIRES(m.verrou_monde) {
+  const std::vector<balle> toutes(balles);
+  for (auto b = toutes.rbegin(); b != toutes.rend(); ++b) ajoute_balle(m, *b);
+}
+
+inline identite id_de(const vaisseau& v) { return {v.couleur, v.serie}; }
 
 inline bool meme(const vaisseau& a, const vaisseau& b) {
   return a.x == b.x && a.y == b.y && a.angle == b.angle && a.vitesse == b.vitesse &&

@@ -4,6 +4,7 @@
 
 #include <set>
 
+#include "world/flotte.h"
 #include "world/recherche.h"
 
 namespace jeu {
@@ -42,11 +43,13 @@ TEST(Monde, StartsEmptyAndFindsShipsFromTheHead) {
   for (const auto& colonne : m.grille_cubes) {
     for (bool b : colonne) EXPECT_FALSE(b);
   }
-  EXPECT_EQ(cherche_vaisseau(m, 5), nullptr);
-  m.vaisseaux.push_front({10, 10, 0, 0, 5, 5, 1});
-  m.vaisseaux.push_front({20, 20, 0, 0, 5, 6, 2});
-  ASSERT_NE(cherche_vaisseau(m, 5), nullptr);
-  EXPECT_EQ(cherche_vaisseau(m, 5)->x, 10);
+  EXPECT_EQ(cherche_vaisseau(m, identite{5, 1}), nullptr);
+  EXPECT_FALSE(couleur_prise(m, 5));
+  place_vaisseau(m, {10, 10, 0, 0, 5, 5, 0});
+  place_vaisseau(m, {20, 20, 0, 0, 5, 6, 0});
+  EXPECT_TRUE(couleur_prise(m, 5));
+  EXPECT_FALSE(couleur_prise(m, 7));
+  ASSERT_NE(cherche_vaisseau(m, identite{5, 1}), nullptr);
   EXPECT_EQ(cherche_vaisseau(m, identite{5, 1})->x, 10);
   EXPECT_EQ(cherche_vaisseau(m, identite{5, 2}), nullptr) << "serial must match too";
   EXPECT_EQ(cherche_vaisseau(m, identite{6, 2})->x, 20);
