@@ -49,8 +49,10 @@ void histogramme::fusionne(const histogramme& autre) {
 std::uint64_t histogramme::percentile(double p) const {
   if (nombre_ == 0) return 0;
   p = std::clamp(p, 0.0, 100.0);
-  const auto rang = std::max<std::uint64_t>(
-      1, static_cast<std::uint64_t>(std::ceil(p / 100.0 * static_cast<double>(nombre_))));
+  // 99.9% of 1000 must be rank 999, not 1000 from a rounding error.
+  const double exact = p / 100.0 * static_cast<double>(nombre_);
+  const auto rang =
+      std::max<std::uint64_t>(1, static_cast<std::uint64_t>(std::ceil(exact * (1 - 1e-12))));
   std::uint64_t cumul = 0;
   for (std::size_t s = 0; s < nb_seaux; ++s) {
     cumul += comptes_[s];
