@@ -13,7 +13,7 @@ void ligne(std::string& sortie, std::string_view nom, const std::string& valeur)
   std::size_t largeur = 0;
   for (const char c : nom) largeur += (static_cast<unsigned char>(c) & 0xC0) != 0x80;
   sortie += nom;
-  sortie.append(largeur < 24 ? 24 - largeur : 2, ' ');
+  sortie.append(largeur + 2 < 26 ? 26 - largeur : 2, ' ');
   sortie += valeur;
   sortie += '\n';
 }
