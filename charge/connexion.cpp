@@ -140,6 +140,7 @@ void connexion::perdue(mesures& m) {
 }
 
 void connexion::abandonne(mesures& m) {
+  if (etat_ == etat::enregistrement) ++m.sans_reponse;  // the colour
   m.sans_reponse += en_suspens();
   en_vol_.clear();
   dues_.clear();

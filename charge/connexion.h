@@ -81,7 +81,8 @@ class connexion {
   void arrete() { arretee_ = true; }
   // Requests written and unanswered, plus due ones not yet written.
   std::size_t en_suspens() const { return en_vol_.size() + dues_.size(); }
-  // The end of the run: what is still pending counts as unanswered.
+  // The end of the run: what is still pending, an unanswered registration
+  // included, counts as unanswered.
   void abandonne(mesures& m);
 
   // Bytes to write to the server; the caller erases what it has written.

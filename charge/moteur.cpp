@@ -251,6 +251,8 @@ bilan_execution boucle::execute() {
   std::uint64_t reponses_au_point = 0;
   std::int64_t dernier_point = debut_;
   bool arretee = false;
+  std::int64_t arret = fin_charge;
+  std::uint64_t reponses_a_l_arret = 0;
   std::int64_t fin = fin_attente;
   std::vector<epoll_event> prets(1024);
 
@@ -273,6 +275,8 @@ bilan_execution boucle::execute() {
     }
     if (!arretee && t >= fin_charge) {
       arretee = true;
+      arret = t;
+      reponses_a_l_arret = m_.reponses;
       for (std::size_t i = 0; i < emplacements_.size(); ++i) emplacements_[i].c.arrete();
     }
     if (t >= prochain_point) {
@@ -325,7 +329,8 @@ bilan_execution boucle::execute() {
       e.c.abandonne(m_);
     }
   }
-  return bilan_execution{m_, static_cast<double>(fin - debut_) / 1e9};
+  return bilan_execution{m_, static_cast<double>(arret - debut_) / 1e9, reponses_a_l_arret,
+                         static_cast<double>(fin - arret) / 1e9};
 }
 
 }  // namespace

@@ -22,9 +22,9 @@ struct instantane {
 
 struct bilan_execution {
   mesures m;
-  // Seconds from the start to the last reply awaited after the run (or the
-  // end of that wait).
-  double duree;
+  double duree;               // seconds of load, from the start to the stop
+  std::uint64_t reponses_pendant;  // replies received within those seconds
+  double attente_fin;         // seconds then spent awaiting the last replies
 };
 
 // Runs the load `o` describes against o.adresse:o.port and returns what it

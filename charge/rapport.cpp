@@ -61,8 +61,11 @@ std::string rapport(const options& o, const bilan_execution& b) {
                        ", pipeline " + std::to_string(o.pipeline) + ", " +
                        std::to_string(o.requetes.size()) + " request line(s)");
   ligne(s, "duration (s)", nombre(b.duree, 3));
+  ligne(s, "end wait (s)", nombre(b.attente_fin, 3));
   ligne(s, "requests", std::to_string(m.reponses));
-  ligne(s, "requests/s", nombre(b.duree > 0 ? static_cast<double>(m.reponses) / b.duree : 0, 1));
+  // Over the load only: replies awaited afterwards would dilute the rate.
+  ligne(s, "requests/s",
+        nombre(b.duree > 0 ? static_cast<double>(b.reponses_pendant) / b.duree : 0, 1));
   ligne(s, "requests sent", std::to_string(m.envoyees));
   ligne(s, "errors", std::to_string(m.erreurs()));
   ligne(s, "  error replies", std::to_string(m.reponses_erreur));

@@ -14,7 +14,8 @@ namespace jeu::charge {
 // "elapsed, requests/s over the last interval, errors so far, connections up".
 std::string ligne_progression(const instantane& i, int connexions);
 
-// The final report of a run of `o`; latencies in microseconds.
+// The final report of a run of `o`; latencies in microseconds. "requests"
+// counts every reply, "requests/s" those received before the stop.
 // "errors" counts every failure once: its indented lines, plus the failed
 // connections.
 std::string rapport(const options& o, const bilan_execution& b);

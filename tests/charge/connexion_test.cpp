@@ -106,6 +106,18 @@ TEST(Connexion, LostWithRequestsInFlight) {
   EXPECT_EQ(m.erreurs(), 4u);
 }
 
+TEST(Connexion, RegistrationUnansweredAtTheEnd) {
+  const regime r{{"GET STATUT"}, 1, 0, true};
+  connexion c(r, 0);
+  mesures m;
+  c.debut_connexion(0);
+  c.connexion_etablie(1, m);
+  c.arrete();
+  c.abandonne(m);
+  EXPECT_EQ(m.sans_reponse, 1u);
+  EXPECT_EQ(m.erreurs(), 1u);
+}
+
 TEST(Connexion, FailedConnect) {
   const regime r{{"GET STATUT"}, 1, 0, true};
   connexion c(r, 0);
