@@ -1,6 +1,7 @@
 // The command line: what is accepted, and every bad value refused.
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <string>
 #include <variant>
 #include <vector>
@@ -62,6 +63,8 @@ struct refus {
   const char* pourquoi;
   std::vector<std::string> args;
 };
+
+void PrintTo(const refus& r, std::ostream* os) { *os << r.pourquoi; }
 
 const std::vector<refus> refus_table = {
     {"no connection", {"-c", "0"}},

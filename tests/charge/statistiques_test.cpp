@@ -27,6 +27,8 @@ struct distribution {
   std::function<std::uint64_t(std::mt19937_64&)> tire;
 };
 
+void PrintTo(const distribution& d, std::ostream* os) { *os << d.nom; }
+
 const std::vector<distribution> distributions = {
     {"small_exact", 5000, [](auto& g) { return std::uniform_int_distribution<std::uint64_t>(0, 255)(g); }},
     {"uniform_ms", 100'000,

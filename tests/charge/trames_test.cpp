@@ -36,6 +36,8 @@ struct cas {
   bool en_cours;
 };
 
+void PrintTo(const cas& c, std::ostream* os) { *os << c.nom; }
+
 const std::string longue(10000, 'x');
 
 const std::vector<cas> cas_flux = {
