@@ -224,12 +224,12 @@ void boucle::apres(std::size_t i) {
 
 void boucle::arme_minuterie(std::int64_t quand) {
   if (quand == minuterie_armee_) return;
-  itimerspec spec{};
+  itimerspec reglage{};
   // it_value zero would disarm: an instant already past is 1 ns.
   quand = std::max<std::int64_t>(quand, 1);
-  spec.it_value.tv_sec = quand / seconde;
-  spec.it_value.tv_nsec = quand % seconde;
-  if (timerfd_settime(minuterie_.get(), TFD_TIMER_ABSTIME, &spec, nullptr) != 0) {
+  reglage.it_value.tv_sec = quand / seconde;
+  reglage.it_value.tv_nsec = quand % seconde;
+  if (timerfd_settime(minuterie_.get(), TFD_TIMER_ABSTIME, &reglage, nullptr) != 0) {
     echec_systeme("timerfd_settime");
   }
   minuterie_armee_ = quand;
