@@ -1,0 +1,113 @@
+#pragma once
+
+// One client connection's behaviour, without the socket: what to write and
+// when, and what the replies mean. Times are nanoseconds of a monotonic
+// clock, given by the caller.
+
+#include <cstddef>
+#include <cstdint>
+#include <deque>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "statistiques.h"
+#include "trames.h"
+
+namespace jeu::charge {
+
+// How every connection issues its requests.
+struct regime {
+  std::vector<std::string> requetes;  // cycled in order, without line end
+  int pipeline = 1;                   // requests per batch, one write
+  double debit = 0;                   // requests/s per connection; 0: closed loop
+  bool enregistrement = true;         // register a colour first
+};
+
+// Everything counted over a run; times in nanoseconds.
+struct mesures {
+  histogramme latence;         // request sent (or scheduled) -> reply complete
+  histogramme connexion;       // connect() issued -> socket writable
+  histogramme enregistrement;  // colour sent -> "VAISSEAU ENREGISTRE"
+  std::uint64_t envoyees = 0;
+  std::uint64_t reponses = 0;
+  std::uint64_t reponses_erreur = 0;        // "ERREUR..." or "-ERR..."
+  std::uint64_t inattendues = 0;            // a reply nothing was waiting for
+  std::uint64_t connexions_echouees = 0;    // the connect failed
+  std::uint64_t enregistrements_refuses = 0;
+  std::uint64_t fermetures = 0;             // lost once established
+  std::uint64_t sans_reponse = 0;           // unanswered, or due and never sent
+  std::int64_t connexions_ouvertes = 0;     // established and not lost
+
+  // Each failure counted once: error replies, unexpected replies, failed
+  // connects, lost connections, refused registrations, unanswered requests.
+  std::uint64_t erreurs() const {
+    return reponses_erreur + inattendues + connexions_echouees + enregistrements_refuses +
+           fermetures + sans_reponse;
+  }
+};
+
+class connexion {
+ public:
+  enum class etat { inactive, connexion, enregistrement, active, fermee };
+
+  // `couleur` is sent at registration when the regime registers.
+  connexion(const regime& r, std::int64_t couleur);
+
+  etat etat_courant() const { return etat_; }
+
+  // connect() was issued at t.
+  void debut_connexion(std::int64_t t);
+  // The connect completed at t: the colour, or the first batch, is written.
+  void connexion_etablie(std::int64_t t, mesures& m);
+  // The connect failed; the connection is closed.
+  void connexion_echouee(mesures& m);
+  // Bytes from the server arrived at t. A refused registration closes the
+  // connection; replies may let the next batch be written.
+  void recoit(std::string_view octets, std::int64_t t, mesures& m);
+  // The server closed the connection or the socket failed; requests still
+  // unanswered count as such.
+  void perdue(mesures& m);
+
+  // Fixed rate: when the next batch is scheduled; nullopt in closed loop,
+  // when stopped or not yet active.
+  std::optional<std::int64_t> prochaine_echeance() const;
+  // Fixed rate: every batch scheduled at or before t becomes due. Due
+  // batches are written one at a time, when nothing is in flight; each
+  // request's latency is counted from its scheduled time, not its write.
+  void echeance(std::int64_t t, mesures& m);
+  // No batch is started any more; replies still in flight are awaited.
+  void arrete() { arretee_ = true; }
+  // Requests written and unanswered, plus due ones not yet written.
+  std::size_t en_suspens() const { return en_vol_.size() + dues_.size(); }
+  // The end of the run: what is still pending, an unanswered registration
+  // included, counts as unanswered.
+  void abandonne(mesures& m);
+
+  // Bytes to write to the server; the caller erases what it has written.
+  std::string& a_ecrire() { return sortie_; }
+
+ private:
+  void active(std::int64_t t, mesures& m);
+  // Writes the next batch: requests scheduled at `prevu`, or the oldest due.
+  void ecrit_lot(std::int64_t prevu, mesures& m);
+  void ecrit_dus(mesures& m);
+  void sur_reponse(const reponse& r, std::int64_t t, mesures& m);
+  void ferme(mesures& m);
+
+  const regime& regime_;
+  std::int64_t couleur_;
+  etat etat_ = etat::inactive;
+  std::int64_t debut_ = 0;  // connect issued, then colour sent
+  std::size_t prochaine_requete_ = 0;
+  std::int64_t intervalle_ = 0;  // between batches, fixed rate
+  std::int64_t prochain_lot_ = 0;
+  bool arretee_ = false;
+  std::deque<std::int64_t> en_vol_;  // scheduled time of each written request
+  std::deque<std::int64_t> dues_;    // scheduled time of each due, unwritten one
+  decodeur_reponses decodeur_;
+  std::string sortie_;
+};
+
+}  // namespace jeu::charge

@@ -1,0 +1,45 @@
+#include <sys/resource.h>
+
+#include <cstdio>
+#include <exception>
+#include <variant>
+
+#include "moteur.h"
+#include "options.h"
+#include "rapport.h"
+
+namespace {
+
+// Thousands of connections need more descriptors than the default 1024.
+void leve_limite_fichiers() {
+  rlimit limite{};
+  if (getrlimit(RLIMIT_NOFILE, &limite) == 0 && limite.rlim_cur < limite.rlim_max) {
+    limite.rlim_cur = limite.rlim_max;
+    setrlimit(RLIMIT_NOFILE, &limite);
+  }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  using namespace jeu::charge;
+  const auto lu = lit_options(argc, argv);
+  if (const auto* sortie = std::get_if<sortie_immediate>(&lu)) {
+    std::fputs(sortie->texte.c_str(), sortie->code == 0 ? stdout : stderr);
+    return sortie->code;
+  }
+  const options& o = std::get<options>(lu);
+  leve_limite_fichiers();
+  try {
+    const bilan_execution b = lance(o, [&](const instantane& i) {
+      if (!o.progression) return;
+      std::fputs(ligne_progression(i, o.connexions).c_str(), stderr);
+      std::fflush(stderr);
+    });
+    std::fputs(rapport(o, b).c_str(), stdout);
+  } catch (const std::exception& e) {
+    std::fprintf(stderr, "jeu-charge: %s\n", e.what());
+    return 1;
+  }
+  return 0;
+}

@@ -1,0 +1,88 @@
+#include "options.h"
+
+#include <arpa/inet.h>
+
+#include <CLI/CLI.hpp>
+#include <limits>
+#include <sstream>
+
+namespace jeu::charge {
+
+namespace {
+
+std::string verifie_requete(const std::string& ligne) {
+  if (ligne.empty()) return "a request cannot be empty";
+  if (ligne.find_first_of("\r\n") != std::string::npos) {
+    return "a request is one line; CR LF is appended by the program";
+  }
+  return {};
+}
+
+std::string verifie_adresse(const std::string& texte) {
+  in_addr a{};
+  return inet_pton(AF_INET, texte.c_str(), &a) == 1 ? std::string{}
+                                                      : "not a numeric IPv4 address: " + texte;
+}
+
+}  // namespace
+
+std::variant<options, sortie_immediate> lit_options(int argc, const char* const* argv) {
+  options o;
+  CLI::App app{
+      "Load generator for serveur_jeu and other line servers: N connections send "
+      "request lines, in closed loop or at a fixed rate, and the replies' latency is "
+      "reported.",
+      "jeu-charge"};
+  app.option_defaults()->always_capture_default();
+  app.add_option("-a,--adresse", o.adresse, "server IPv4 address")->check(verifie_adresse);
+  app.add_option("-p,--port", o.port, "server port")->check(CLI::Range(1, 65535));
+  app.add_option("-c,--connexions", o.connexions, "number of connections")
+      ->check(CLI::Range(1, 1'000'000));
+  app.add_option("-d,--duree", o.duree, "length of the run in seconds, ramp included")
+      ->check(CLI::Range(0.001, 86400.0));
+  app.add_option("--montee", o.montee, "spread the connects over this many seconds (0: all at once)")
+      ->check(CLI::Range(0.0, 86400.0));
+  app.add_option("--debit", o.debit,
+                 "requests per second per connection; absent: closed loop (next batch when "
+                 "the replies are in)")
+      ->check(CLI::Range(1e-3, 1e7))
+      ->default_str("");
+  app.add_option("-k,--pipeline", o.pipeline, "requests written together, in one write")
+      ->check(CLI::Range(1, 65536));
+  app.add_option("-r,--requete", o.requetes,
+                 "a request line, repeatable; cycled in order on each connection "
+                 "(default: GET STATUT)")
+      ->check(verifie_requete)
+      ->default_str("");
+  bool sans_enregistrement = false;
+  bool silencieux = false;
+  app.add_flag("--sans-enregistrement", sans_enregistrement,
+               "send no colour before the requests (for other line servers)");
+  app.add_option("--couleur", o.couleur, "colour of connection 0; connection i uses colour + i");
+  app.add_option("--delai-fin", o.delai_fin,
+                 "seconds to wait for outstanding replies once the run is over")
+      ->check(CLI::Range(0.0, 3600.0));
+  app.add_flag("-q,--silencieux", silencieux, "no progress line on stderr");
+
+  try {
+    app.parse(argc, argv);
+  } catch (const CLI::ParseError& e) {
+    std::ostringstream sortie;
+    std::ostringstream erreur;
+    const int code = app.exit(e, sortie, erreur);
+    return sortie_immediate{code, code == 0 ? sortie.str() : erreur.str()};
+  }
+  o.enregistrement = !sans_enregistrement;
+  o.progression = !silencieux;
+  if (o.requetes.empty()) o.requetes.push_back("GET STATUT");
+  if (o.montee >= o.duree) {
+    return sortie_immediate{2, "--montee must be shorter than --duree\n"};
+  }
+  const std::int64_t dernier = o.connexions - 1;
+  if (o.couleur > std::numeric_limits<std::int64_t>::max() - dernier) {
+    return sortie_immediate{2, "--couleur + connection index must fit in a signed 64-bit integer\n"};
+  }
+  return o;
+}
+
+}  // namespace jeu::charge
