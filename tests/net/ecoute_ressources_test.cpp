@@ -15,8 +15,10 @@
 #include <string>
 #include <vector>
 
+#include "support/attente.h"
 #include "support/client_tcp.h"
 #include "support/processus.h"
+#include "support/protocole_client.h"
 
 namespace jeu::test {
 namespace {
@@ -62,9 +64,10 @@ TEST(Ecoute, SurvivesRunningOutOfDescriptors) {
 
   for (int s : en_trop) close(s);
   servis.clear();
+  // Colour 1 comes free once its session has seen the end of its stream.
   client_tcp nouveau(port);
   ASSERT_TRUE(nouveau.connecte());
-  EXPECT_TRUE(enregistre(nouveau, 1, 10s));
+  EXPECT_EQ(inscrit_des_que_libre(nouveau, 1, 20s), "VAISSEAU ENREGISTRE\r\n");
   EXPECT_EQ(nouveau.demande("GET STATUT"), "PUT STATUT vivant\r\n");
   EXPECT_EQ(serveur.attend_fin(0ms), std::nullopt) << serveur.erreur();
 }
@@ -80,9 +83,10 @@ TEST(Ecoute, SurvivesABurstOfResetConnections) {
     setsockopt(s, SOL_SOCKET, SO_LINGER, &brutal, sizeof brutal);
     close(s);
   }
+  // Colour 3 comes free once every reset session that took it has ended.
   client_tcp nouveau(port);
   ASSERT_TRUE(nouveau.connecte());
-  EXPECT_TRUE(enregistre(nouveau, 3, 10s));
+  EXPECT_EQ(inscrit_des_que_libre(nouveau, 3, 20s), "VAISSEAU ENREGISTRE\r\n");
   EXPECT_EQ(nouveau.demande("GET MAX PT VIE"), "PUT MAX PT VIE 5\r\n");
   EXPECT_EQ(serveur.attend_fin(0ms), std::nullopt) << serveur.erreur();
 }
@@ -148,14 +152,14 @@ TEST(Ecoute, SurvivesSessionThreadsThatCannotStart) {
     }
     EXPECT_GE(groupe.refus(), 5) << "the thread limit was never hit";
     servis.clear();
-    // Sessions end, their threads go: service resumes.
-    bool servi = false;
-    for (int essai = 0; essai < 50 && !servi; ++essai) {
-      client_tcp nouveau(port);
-      servi = nouveau.connecte() && enregistre(nouveau, 100, 2s);
-      if (!servi) std::this_thread::sleep_for(100ms);
-    }
-    EXPECT_TRUE(servi);
+    // Sessions end, their threads go: service resumes (until then a new
+    // connection is closed at once, or colour 100 is still taken).
+    EXPECT_TRUE(attend_jusqua(
+        [port] {
+          client_tcp nouveau(port);
+          return nouveau.connecte() && enregistre(nouveau, 100, 2s);
+        },
+        30s, 100ms));
     EXPECT_EQ(serveur.attend_fin(0ms), std::nullopt) << serveur.erreur();
     serveur.tue();
   }
