@@ -10,6 +10,7 @@
 #include <thread>
 #include <vector>
 
+#include "support/attente.h"
 #include "support/client_tcp.h"
 #include "support/processus.h"
 #include "support/protocole_client.h"
@@ -273,14 +274,9 @@ TEST_F(Serveur, QuitAndDisconnectionRemoveTheShip) {
   EXPECT_TRUE(a.attend_fermeture(5s, &reste));
   EXPECT_EQ(reste, "") << "the request after the quit is not answered";
 
-  // Disconnection without a word.
+  // Disconnection without a word: the ship goes when the session sees it.
   b.ferme();
-  bool parti = false;
-  for (int essai = 0; essai < 100 && !parti; ++essai) {
-    parti = vaisseaux(observateur)->size() == 1u;
-    if (!parti) std::this_thread::sleep_for(50ms);
-  }
-  EXPECT_TRUE(parti);
+  EXPECT_TRUE(attend_jusqua([&] { return vaisseaux(observateur)->size() == 1u; }, 20s, 50ms));
   client_tcp c(port_);
   EXPECT_EQ(inscrit(c, 2), "VAISSEAU ENREGISTRE\r\n");
   client_tcp d(port_);

@@ -18,6 +18,7 @@
 
 #include "net/session.h"
 #include "simulation/balles.h"
+#include "support/attente.h"
 
 namespace jeu {
 namespace {
@@ -33,10 +34,18 @@ class session_locale {
     int fds[2];
     EXPECT_EQ(socketpair(AF_UNIX, type, 0, fds), 0);
     fd_ = fds[1];
-    fil_ = std::thread([&m, this, fd = fds[0]] {
-      client(m, fd);
-      finie_ = true;
-    });
+    demarre(m, fds[0]);
+  }
+  // A client that sent `octets` and closed its end before the session
+  // started: the session reads them all, and every write it makes fails
+  // (EPIPE), whatever the timing.
+  session_locale(monde& m, std::string_view octets) {
+    int fds[2];
+    EXPECT_EQ(socketpair(AF_UNIX, SOCK_STREAM, 0, fds), 0);
+    EXPECT_EQ(send(fds[1], octets.data(), octets.size(), MSG_NOSIGNAL),
+              static_cast<ssize_t>(octets.size()));
+    close(fds[1]);
+    demarre(m, fds[0]);
   }
   ~session_locale() {
     ferme();
@@ -73,13 +82,9 @@ class session_locale {
     envoie(std::string(requete) + "\r\n");
     return ligne();
   }
-  // Whether `client` returned (and so closed its socket) within 5 s.
+  // Whether `client` returned (and so closed its socket) within 10 s.
   bool attend_fin() {
-    for (auto fin = horloge::now() + 5s; horloge::now() < fin;) {
-      if (finie_) return true;
-      std::this_thread::sleep_for(5ms);
-    }
-    return finie_;
+    return test::attend_jusqua([this] { return finie_.load(); }, 10s, 5ms);
   }
   void ferme() {
     if (fd_ >= 0) close(fd_);
@@ -89,6 +94,13 @@ class session_locale {
   void refuse_les_reponses() { shutdown(fd_, SHUT_RD); }
 
  private:
+  void demarre(monde& m, int fd) {
+    fil_ = std::thread([&m, this, fd] {
+      client(m, fd);
+      finie_ = true;
+    });
+  }
+
   int fd_ = -1;
   std::string recu_;
   std::atomic<bool> finie_ = false;
@@ -105,9 +117,11 @@ std::size_t nombre_vaisseaux(monde& m) {
 // does not ignore it).
 TEST(Session, UndeliveredRegistrationReplyRemovesTheNewShip) {
   monde m(14);
-  session_locale s(m);
-  s.envoie("PUT COULEUR VAISSEAU 7\r\n");
-  s.ferme();
+  // The client is gone before the session reads its line: the ship is
+  // created, then the reply fails (a reply that went through would be
+  // followed by the end of stream, which removes the ship too, and the
+  // failed reply would go untested).
+  session_locale s(m, "PUT COULEUR VAISSEAU 7\r\n");
   EXPECT_TRUE(s.attend_fin());
   EXPECT_EQ(nombre_vaisseaux(m), 0u);
   session_locale autre(m);

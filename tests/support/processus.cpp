@@ -10,7 +10,14 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <map>
+#include <set>
+#include <sstream>
 #include <stdexcept>
 #include <thread>
 
@@ -136,6 +143,130 @@ int port_libre() {
   getsockname(s, reinterpret_cast<sockaddr*>(&adresse), &taille);
   close(s);
   return ntohs(adresse.sin_port);
+}
+
+namespace {
+
+// A TCP socket of /proc/net/tcp or tcp6: its state and inode.
+struct socket_tcp {
+  int etat;
+  unsigned long inode;
+};
+
+std::vector<socket_tcp> sockets_sur(int port) {
+  std::vector<socket_tcp> trouves;
+  for (const char* table : {"/proc/net/tcp", "/proc/net/tcp6"}) {
+    std::ifstream f(table);
+    std::string ligne;
+    std::getline(f, ligne);  // column titles
+    while (std::getline(f, ligne)) {
+      // sl local_address rem_address st tx:rx tr:when retrnsmt uid timeout inode
+      std::istringstream champs(ligne);
+      std::string sl, local, distant, etat, files, minuterie, retransmis, uid, delai;
+      unsigned long inode = 0;
+      if (!(champs >> sl >> local >> distant >> etat >> files >> minuterie >> retransmis >> uid >>
+            delai >> inode)) {
+        continue;
+      }
+      const auto deux_points = local.rfind(':');
+      if (deux_points == std::string::npos) continue;
+      if (std::stoi(local.substr(deux_points + 1), nullptr, 16) != port) continue;
+      trouves.push_back({std::stoi(etat, nullptr, 16), inode});
+    }
+  }
+  return trouves;
+}
+
+constexpr int etat_listen = 0x0A;
+
+const char* nom_etat(int etat) {
+  static const char* const noms[] = {"?",         "ESTABLISHED", "SYN_SENT", "SYN_RECV",
+                                     "FIN_WAIT1", "FIN_WAIT2",   "TIME_WAIT", "CLOSE",
+                                     "CLOSE_WAIT", "LAST_ACK",   "LISTEN",    "CLOSING"};
+  return etat > 0 && etat < 12 ? noms[etat] : "?";
+}
+
+std::string ligne_de_commande(pid_t pid) {
+  std::ifstream f("/proc/" + std::to_string(pid) + "/cmdline");
+  std::string texte((std::istreambuf_iterator<char>(f)), std::istreambuf_iterator<char>());
+  while (!texte.empty() && texte.back() == '\0') texte.pop_back();
+  std::replace(texte.begin(), texte.end(), '\0', ' ');
+  return texte;
+}
+
+}  // namespace
+
+int descripteurs_ouverts(pid_t pid) {
+  std::error_code erreur;
+  int nombre = 0;
+  for (std::filesystem::directory_iterator fd("/proc/" + std::to_string(pid) + "/fd", erreur), fin;
+       !erreur && fd != fin; fd.increment(erreur)) {
+    ++nombre;
+  }
+  return erreur ? -1 : nombre;
+}
+
+std::vector<pid_t> ecoutent_sur(int port) {
+  std::set<unsigned long> inodes;
+  for (const socket_tcp& s : sockets_sur(port)) {
+    if (s.etat == etat_listen && s.inode != 0) inodes.insert(s.inode);
+  }
+  std::vector<pid_t> pids;
+  if (inodes.empty()) return pids;
+  // Processes come and go meanwhile, and some may not be readable: every
+  // error just skips what it concerns.
+  namespace fs = std::filesystem;
+  std::error_code erreur;
+  for (fs::directory_iterator entree("/proc", erreur), fin; !erreur && entree != fin;
+       entree.increment(erreur)) {
+    const std::string nom = entree->path().filename().string();
+    if (nom.find_first_not_of("0123456789") != std::string::npos) continue;
+    std::error_code illisible;
+    for (fs::directory_iterator fd(entree->path() / "fd", illisible); !illisible && fd != fin;
+         fd.increment(illisible)) {
+      std::error_code sans_lien;
+      const std::string cible = fs::read_symlink(fd->path(), sans_lien).string();
+      if (cible.rfind("socket:[", 0) != 0) continue;
+      if (inodes.count(std::stoul(cible.substr(8)))) {
+        pids.push_back(static_cast<pid_t>(std::stol(nom)));
+        break;
+      }
+    }
+  }
+  std::sort(pids.begin(), pids.end());
+  return pids;
+}
+
+std::string occupants_port(int port) {
+  std::ostringstream texte;
+  std::map<std::string, int> autres;
+  bool ecoute = false;
+  for (const socket_tcp& s : sockets_sur(port)) {
+    if (s.etat == etat_listen) {
+      ecoute = true;
+    } else {
+      ++autres[nom_etat(s.etat)];
+    }
+  }
+  const std::vector<pid_t> pids = ecoutent_sur(port);
+  for (pid_t pid : pids) {
+    texte << "process " << pid << " (" << ligne_de_commande(pid) << ") listens on it; ";
+  }
+  if (ecoute && pids.empty()) texte << "a process not visible here listens on it; ";
+  for (const auto& [etat, nombre] : autres) texte << nombre << " socket(s) in " << etat << "; ";
+  std::string resultat = texte.str();
+  if (resultat.size() >= 2) resultat.resize(resultat.size() - 2);
+  return resultat;
+}
+
+bool attend_ecoute_de(pid_t pid, int port, std::chrono::milliseconds delai) {
+  const auto fin = horloge::now() + delai;
+  for (;;) {
+    const std::vector<pid_t> pids = ecoutent_sur(port);
+    if (std::find(pids.begin(), pids.end(), pid) != pids.end()) return true;
+    if (horloge::now() >= fin) return false;
+    std::this_thread::sleep_for(10ms);
+  }
 }
 
 bool attend_ecoute(int port, std::chrono::milliseconds delai) {

@@ -54,4 +54,21 @@ int port_libre();
 // connections (one probe connection is opened and closed at once).
 bool attend_ecoute(int port, std::chrono::milliseconds delai);
 
+// Waits until process `pid` listens on TCP `port`, as /proc shows, without
+// connecting: the server then starts no session, which tests counting its
+// threads or descriptors need.
+bool attend_ecoute_de(pid_t pid, int port, std::chrono::milliseconds delai);
+
+// How many descriptors process `pid` has open (from /proc), -1 if unknown.
+int descripteurs_ouverts(pid_t pid);
+
+// The processes with a TCP socket listening on `port` (IPv4 or IPv6), as
+// far as /proc shows them.
+std::vector<pid_t> ecoutent_sur(int port);
+
+// Who holds TCP `port`, for a message: each listening process with its
+// command line, and how many other sockets use the port in which state
+// (TIME_WAIT, ESTABLISHED...). "" when nothing uses it.
+std::string occupants_port(int port);
+
 }  // namespace jeu::test

@@ -1,11 +1,29 @@
 #include "support/protocole_client.h"
 
+#include <algorithm>
 #include <fstream>
+#include <thread>
 
 namespace jeu::test {
 
 std::optional<std::string> inscrit(client_tcp& c, std::int64_t couleur) {
   return c.demande("PUT COULEUR VAISSEAU " + std::to_string(couleur));
+}
+
+std::optional<std::string> inscrit_des_que_libre(client_tcp& c, std::int64_t couleur,
+                                                 std::chrono::milliseconds delai) {
+  const auto fin = std::chrono::steady_clock::now() + delai;
+  const std::string requete = "PUT COULEUR VAISSEAU " + std::to_string(couleur) + "\r\n";
+  for (;;) {
+    if (!c.envoie(requete)) return std::nullopt;
+    const auto reste = std::chrono::duration_cast<std::chrono::milliseconds>(
+        fin - std::chrono::steady_clock::now());
+    std::optional<std::string> reponse = c.ligne(std::max(reste, std::chrono::milliseconds(1)));
+    if (reponse != "ERREUR COULEUR UTILISEE\r\n" || std::chrono::steady_clock::now() >= fin) {
+      return reponse;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
 }
 
 std::optional<std::vector<std::string>> lit_liste(client_tcp& c, std::string_view mot) {

@@ -2,6 +2,7 @@
 
 #include <sys/types.h>
 
+#include <chrono>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -14,6 +15,13 @@ namespace jeu::test {
 
 // Sends "PUT COULEUR VAISSEAU <couleur>" + CR LF; returns the reply line.
 std::optional<std::string> inscrit(client_tcp& c, std::int64_t couleur);
+
+// Registers `couleur`, asking again on the same connection while the reply
+// is "ERREUR COULEUR UTILISEE", until `delai` has passed: a session whose
+// client has gone holds its colour until it sees the end of its stream,
+// which on a busy machine can take a while. Returns the last reply.
+std::optional<std::string> inscrit_des_que_libre(client_tcp& c, std::int64_t couleur,
+                                                 std::chrono::milliseconds delai);
 
 // Reads a list reply: the header "PUT <mot> <n>\r\n", then n lines, which
 // are returned (each with its CR LF). nullopt on a malformed header or a
