@@ -35,31 +35,25 @@ void mise_a_jour_balles(monde& m) {
   // Moving and filtering every bullet before any hit, or each bullet in turn
   // as here, gives the same world: a bullet's move and its cube test read no
   // ship, and each hit sees the hits of the bullets before it either way.
-  if (m.pas_balles.size() != m.balles.size()) {  // bullets put in by hand
-    m.pas_balles.clear();
-    for (const balle& b : m.balles) m.pas_balles.push_back(pas_de(b.angle));
-  }
-  auto garde = m.balles.begin();
-  auto pas_garde = m.pas_balles.begin();
-  auto pas = m.pas_balles.begin();
-  for (auto b = m.balles.begin(); b != m.balles.end(); ++b, ++pas) {
+  const std::size_t n = m.balles.size();
+  balle* const balles = m.balles.donnees();
+  pas_balle* const pas = m.balles.pas();
+  std::size_t garde = 0;
+  for (std::size_t k = 0; k < n; ++k) {
+    balle b = balles[k];
     // The same sums as x + cos(angle) * vitesse_balle: the product is only
     // computed earlier.
-    b->x = b->x + pas->dx;
-    b->y = b->y + pas->dy;
-    if (hors_arene(*b) || est_hors_jeu(m, *b) || a_impact_vaisseau(m, *b)) {
-      decompte_balle(m, b->couleur);
+    b.x = b.x + pas[k].dx;
+    b.y = b.y + pas[k].dy;
+    if (hors_arene(b) || est_hors_jeu(m, b) || a_impact_vaisseau(m, b)) {
+      decompte_balle(m, b.couleur);
       continue;
     }
-    if (garde != b) {
-      *garde = *b;
-      *pas_garde = *pas;
-    }
+    balles[garde] = b;
+    pas[garde] = pas[k];
     ++garde;
-    ++pas_garde;
   }
-  m.balles.erase(garde, m.balles.end());
-  m.pas_balles.erase(pas_garde, m.pas_balles.end());
+  m.balles.garde_premieres(garde);
 }
 
 bool hors_arene(const balle& b) {

@@ -9,6 +9,7 @@
 #include "config/configuration.h"
 #include "world/aleatoire.h"
 #include "world/index_vaisseaux.h"
+#include "world/liste_balles.h"
 #include "world/records.h"
 #include "world/verrou.h"
 
@@ -23,11 +24,6 @@ inline constexpr int cellules_grille_y =
 
 // First index along x, second along y; cell (i, j) of the arena is [i + 1][j + 1].
 using grille = std::array<std::array<bool, cellules_grille_y>, cellules_grille_x>;
-
-struct pas_balle {
-  double dx;
-  double dy;
-};
 
 // The whole shared state of a game. The server has one (see main); tests and
 // benchmarks build their own.
@@ -51,12 +47,9 @@ struct monde {
   // The ships of `vaisseaux` by position, kept in step by every path that
   // adds, moves or removes a ship.
   index_vaisseaux index GUARDED_BY(verrou_monde);
-  // Bullets enter only through ajoute_balle (world/munitions.h).
-  std::deque<balle> balles GUARDED_BY(verrou_monde);
-  // Each bullet's move per tick, (cos angle, sin angle) * vitesse_balle, in
-  // the order of `balles`: a bullet's angle never changes, so the sine and
-  // cosine are taken once, at firing, instead of every tick.
-  std::deque<pas_balle> pas_balles GUARDED_BY(verrou_monde);
+  // Newest first, each with its move per tick. Bullets enter only through
+  // ajoute_balle (world/munitions.h).
+  liste_balles balles GUARDED_BY(verrou_monde);
   // Bullets in `balles` per colour; colours with none are absent.
   std::unordered_map<couleur_t, int> balles_par_couleur GUARDED_BY(verrou_monde);
   aleatoire alea GUARDED_BY(verrou_monde);
