@@ -3,33 +3,13 @@
 #include <cmath>
 
 #include "world/munitions.h"
+#include "world/plage_cellules.h"
 #include "world/recherche.h"
 
 namespace jeu {
 
 using namespace configuration;
 
-namespace {
-
-// Cells of the grid (arena cells -1..45 along an axis) whose closed square
-// [22 i, 22 i + 22] can hold a coordinate of [bas, haut]. A coordinate on a
-// cell boundary belongs to both neighbours.
-struct plage {
-  int premiere;
-  int derniere;
-};
-
-// Truncating casts stand for ceil and floor (cheaper): the bullets asked
-// about are inside the arena, so `haut` is positive and `bas` above -1.
-plage cellules(double bas, double haut, int dernier_indice) {
-  const double q = bas / taille_cube;
-  const int entier = static_cast<int>(q);
-  const int premiere = q <= 0.0 ? -1 : (q == entier ? entier - 1 : entier);
-  const int derniere = static_cast<int>(haut / taille_cube);
-  return {premiere, derniere > dernier_indice ? dernier_indice : derniere};
-}
-
-}  // namespace
 
 void mise_a_jour_balles(monde& m) {
   // Moving and filtering every bullet before any hit, or each bullet in turn
@@ -45,7 +25,8 @@ void mise_a_jour_balles(monde& m) {
     // computed earlier.
     b.x = b.x + pas[k].dx;
     b.y = b.y + pas[k].dy;
-    if (hors_arene(b) || est_hors_jeu(m, b) || a_impact_vaisseau(m, b)) {
+    if (hors_arene(b) || (m.abords.peut_toucher(b.x, b.y) && est_hors_jeu(m, b)) ||
+        a_impact_vaisseau(m, b)) {
       decompte_balle(m, b.couleur);
       continue;
     }
@@ -85,10 +66,11 @@ bool touche_cube(const balle& b, const cube& k) {
 
 bool est_hors_jeu(const monde& m, const balle& b) {
   // The tested point lies on the bullet's circle, up to rounding far below
-  // this margin.
-  constexpr double portee = rayon_balle + 1e-6;
-  const plage ci = cellules(b.x - portee, b.x + portee, cellules_grille_x - 2);
-  const plage cj = cellules(b.y - portee, b.y + portee, cellules_grille_y - 2);
+  // the margin of portee_cubes.
+  const plage_cellules ci =
+      cellules_de(b.x - portee_cubes, b.x + portee_cubes, derniere_cellule_x);
+  const plage_cellules cj =
+      cellules_de(b.y - portee_cubes, b.y + portee_cubes, derniere_cellule_y);
   for (int i = ci.premiere; i <= ci.derniere; ++i) {
     for (int j = cj.premiere; j <= cj.derniere; ++j) {
       if (!m.grille_cubes[i + 1][j + 1]) continue;

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "config/configuration.h"
+#include "world/abords_cubes.h"
 #include "world/aleatoire.h"
 #include "world/index_vaisseaux.h"
 #include "world/liste_balles.h"
@@ -36,9 +37,11 @@ struct monde {
   mutable Verrou verrou_monde;
 
   // Written by cree_cubes before any other thread exists; read-only
-  // afterwards, so readers need no lock.
+  // afterwards, so readers need no lock. The grid and the table of the
+  // cubes' surroundings are written together by marque_cellule_cube.
   std::vector<cube> cubes;  // last drawn first
   grille grille_cubes{};
+  abords_cubes abords;
 
   // Newest first; removals keep the order of the others (clients see it).
   // Ships enter only through place_vaisseau (world/flotte.h), so the list is
