@@ -2,20 +2,38 @@
 
 #include <cmath>
 
+#include "simulation/cibles.h"
 #include "world/munitions.h"
 #include "world/plage_cellules.h"
-#include "world/recherche.h"
 
 namespace jeu {
 
 using namespace configuration;
 
+namespace {
+
+// Whether the bullet hits a ship in play: the first one in reach loses
+// degats_balle life points and, left with none, is retired.
+bool impact(cibles& navires, const balle& b) {
+  const int rang = navires.touche(b.x, b.y);
+  if (rang < 0) return false;
+  vaisseau& s = navires.navire(rang);
+  s.pt_vie = s.pt_vie - degats_balle;
+  if (s.pt_vie <= 0) navires.retire(rang);
+  return true;
+}
+
+}  // namespace
 
 void mise_a_jour_balles(monde& m) {
   // Moving and filtering every bullet before any hit, or each bullet in turn
   // as here, gives the same world: a bullet's move and its cube test read no
   // ship, and each hit sees the hits of the bullets before it either way.
   const std::size_t n = m.balles.size();
+  if (n == 0) return;
+  // No ship leaves the list before the end of the step, so the targets hold
+  // their addresses; a destroyed ship is only retired from them until then.
+  cibles navires(m.vaisseaux);
   balle* const balles = m.balles.donnees();
   pas_balle* const pas = m.balles.pas();
   std::size_t garde = 0;
@@ -26,7 +44,7 @@ void mise_a_jour_balles(monde& m) {
     b.x = b.x + pas[k].dx;
     b.y = b.y + pas[k].dy;
     if (hors_arene(b) || (m.abords.peut_toucher(b.x, b.y) && est_hors_jeu(m, b)) ||
-        a_impact_vaisseau(m, b)) {
+        impact(navires, b)) {
       decompte_balle(m, b.couleur);
       continue;
     }
@@ -35,6 +53,7 @@ void mise_a_jour_balles(monde& m) {
     ++garde;
   }
   m.balles.garde_premieres(garde);
+  if (!navires.aucun_retire()) detruit_vaisseaux_marques(m, navires.retires());
 }
 
 bool hors_arene(const balle& b) {
@@ -80,27 +99,6 @@ bool est_hors_jeu(const monde& m, const balle& b) {
     }
   }
   return false;
-}
-
-bool a_impact_vaisseau(monde& m, const balle& b) {
-  const double portee = rayon_vaisseau + rayon_balle;
-  // List order decides between ships in reach: the newest, i.e. the highest
-  // serial, is hit.
-  const repere_vaisseau* touche = nullptr;
-  m.index.cherche(b.x, b.y, portee, [&](const repere_vaisseau& s) {
-    if ((s.x - b.x) * (s.x - b.x) + (s.y - b.y) * (s.y - b.y) < portee * portee &&
-        (touche == nullptr || s.serie > touche->serie)) {
-      touche = &s;
-    }
-    return false;
-  });
-  if (touche == nullptr) return false;
-  const identite id{touche->couleur, touche->serie};
-  vaisseau* s = cherche_vaisseau(m, id);
-  if (s == nullptr) return true;  // only if the index were out of step with the list
-  s->pt_vie = s->pt_vie - degats_balle;
-  if (s->pt_vie <= 0) detruit_vaisseau(m, id);
-  return true;
 }
 
 }  // namespace jeu
