@@ -37,7 +37,7 @@ class cibles {
     // Ranks compared unsigned: -1 is above every rank.
     unsigned meilleur = static_cast<unsigned>(-1);
     for (int i = i0; i <= i1; ++i) {
-      const std::uint32_t* const ligne = debuts_.data() + i * cases_par_axe;
+      const std::uint32_t* const ligne = debuts_.data() + i * (cases_par_axe + 1);
       const std::uint32_t fin = ligne[j1 + 1];
       for (std::uint32_t e = ligne[j0]; e < fin; ++e) {
         const position& s = positions_[e];
@@ -52,7 +52,7 @@ class cibles {
 
   vaisseau& navire(int rang) { return *navires_[static_cast<std::size_t>(rang)]; }
 
-  // Takes the ship of this rank out of play: touche() no longer returns it.
+  // Takes the ship of this rank out of play: touche() no longer reads it.
   void retire(int rang);
   // One entry per listed ship, by rank: whether it was retired.
   const std::vector<char>& retires() const { return retires_; }
@@ -74,15 +74,19 @@ class cibles {
     return static_cast<int>(c);
   }
 
-  // Bucket b holds entries [debuts_[b], debuts_[b + 1]); buckets are row by
-  // row, so consecutive buckets along y are consecutive entries.
+  // Buckets row by row along x; row i has cases_par_axe + 1 starts, at
+  // debuts_[i * (cases_par_axe + 1)], and bucket (i, j) holds entries
+  // [start j, start j + 1) of its row. Consecutive buckets along y are
+  // consecutive entries, and a row's entries stay packed when a ship leaves.
   std::vector<std::uint32_t> debuts_;
-  // Entries: where each ship stands and its rank, ranks ascending in a bucket.
+  // Entries: where each ship in play stands and its rank.
   std::vector<position> positions_;
   std::vector<unsigned> rangs_;
-  // By rank: the ship, its entry, whether it was retired.
+  // By rank: the ship, its entry while in play, its row, whether it was
+  // retired.
   std::vector<vaisseau*> navires_;
   std::vector<std::uint32_t> entrees_;
+  std::vector<std::uint32_t> lignes_;
   std::vector<char> retires_;
   bool aucun_retire_ = true;
 };
