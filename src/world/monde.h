@@ -45,7 +45,8 @@ struct monde {
 
   // Newest first; removals keep the order of the others (clients see it).
   // Ships enter only through place_vaisseau (world/flotte.h), so the list is
-  // in descending serial order, and leave only through detruit_vaisseau.
+  // in descending serial order, and leave only through detruit_vaisseau or
+  // detruit_vaisseaux_marques (simulation/destruction.h).
   std::deque<vaisseau> vaisseaux GUARDED_BY(verrou_monde);
   // The ships of `vaisseaux` by position, kept in step by every path that
   // adds, moves or removes a ship.
