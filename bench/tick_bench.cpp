@@ -5,6 +5,7 @@
 #include <cmath>
 #include <deque>
 #include <random>
+#include <vector>
 
 #include "geometry/collisions.h"
 #include "geometry/cube_field.h"
@@ -38,7 +39,7 @@ void peuple(monde& m, int navires, int nombre_balles) REQUIRES(m.verrou_monde) {
 }
 
 // The same world for both ticks: lists copied back, index and counts rebuilt.
-void remet(monde& m, const std::deque<vaisseau>& vaisseaux, const std::deque<balle>& balles)
+void remet(monde& m, const std::deque<vaisseau>& vaisseaux, const std::vector<balle>& balles)
     REQUIRES(m.verrou_monde) {
   vide_vaisseaux(m);
   for (auto v = vaisseaux.rbegin(); v != vaisseaux.rend(); ++v) place_vaisseau(m, *v);
@@ -69,7 +70,7 @@ void BM_Tick(benchmark::State& etat) {
   peuple(m, static_cast<int>(etat.range(0)), static_cast<int>(etat.range(1)));
   const bool reference = etat.range(2) == 1;
   const std::deque<vaisseau> vaisseaux = m.vaisseaux;
-  const std::deque<balle> balles = m.balles;
+  const std::vector<balle> balles(m.balles.begin(), m.balles.end());
   for (auto _ : etat) {
     etat.PauseTiming();
     remet(m, vaisseaux, balles);
@@ -112,7 +113,7 @@ void BM_TickArenePleineBorne(benchmark::State& etat) {
     }
   }
   const std::deque<vaisseau> vaisseaux = m.vaisseaux;
-  const std::deque<balle> balles = m.balles;
+  const std::vector<balle> balles(m.balles.begin(), m.balles.end());
   for (auto _ : etat) {
     etat.PauseTiming();
     remet(m, vaisseaux, balles);

@@ -15,6 +15,11 @@ bool occupee(const grille& g, int i, int j) { return g[i + 1][j + 1]; }
 
 }  // namespace
 
+void marque_cellule_cube(monde& m, int i, int j) {
+  m.grille_cubes[i + 1][j + 1] = true;
+  m.abords.ajoute_cube(i, j);
+}
+
 std::vector<cube> cree_cubes(monde& m, int n) {
   if (n < 0) throw std::invalid_argument("cree_cubes : pas de cubes");
   if (n > colonnes * rangees) throw std::invalid_argument("cree_cubes : trop de cubes");
@@ -29,7 +34,7 @@ std::vector<cube> cree_cubes(monde& m, int n) {
       j = m.alea.entier(rangees);
     } while (prise[i][j]);
     prise[i][j] = true;
-    m.grille_cubes[i + 1][j + 1] = true;
+    marque_cellule_cube(m, i, j);
     const double x = static_cast<double>(i) * configuration::taille_cube;
     const double y = static_cast<double>(j) * configuration::taille_cube;
     tires.push_back({x, y, x + configuration::taille_cube, y + configuration::taille_cube});

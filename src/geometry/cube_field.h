@@ -27,6 +27,11 @@ class liste_segments {
   int debut_ = capacite;
 };
 
+// Marks arena cell (i, j), 0 <= i, j < 45, as holding a cube: in
+// m.grille_cubes and in m.abords. The only writer of both, so they stay in
+// step. Call before other threads read the grid.
+void marque_cellule_cube(monde& m, int i, int j);
+
 // Draws n cubes in distinct random cells of the arena, marks their cells in
 // m.grille_cubes and returns them, last drawn first. Throws
 // std::invalid_argument "cree_cubes : pas de cubes" when n < 0 (nothing drawn)

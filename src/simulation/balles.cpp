@@ -2,8 +2,9 @@
 
 #include <cmath>
 
+#include "simulation/cibles.h"
 #include "world/munitions.h"
-#include "world/recherche.h"
+#include "world/plage_cellules.h"
 
 namespace jeu {
 
@@ -11,22 +12,15 @@ using namespace configuration;
 
 namespace {
 
-// Cells of the grid (arena cells -1..45 along an axis) whose closed square
-// [22 i, 22 i + 22] can hold a coordinate of [bas, haut]. A coordinate on a
-// cell boundary belongs to both neighbours.
-struct plage {
-  int premiere;
-  int derniere;
-};
-
-// Truncating casts stand for ceil and floor (cheaper): the bullets asked
-// about are inside the arena, so `haut` is positive and `bas` above -1.
-plage cellules(double bas, double haut, int dernier_indice) {
-  const double q = bas / taille_cube;
-  const int entier = static_cast<int>(q);
-  const int premiere = q <= 0.0 ? -1 : (q == entier ? entier - 1 : entier);
-  const int derniere = static_cast<int>(haut / taille_cube);
-  return {premiere, derniere > dernier_indice ? dernier_indice : derniere};
+// Whether the bullet hits a ship in play: the first one in reach loses
+// degats_balle life points and, left with none, is retired.
+bool impact(cibles& navires, const balle& b) {
+  const int rang = navires.touche(b.x, b.y);
+  if (rang < 0) return false;
+  vaisseau& s = navires.navire(rang);
+  s.pt_vie = s.pt_vie - degats_balle;
+  if (s.pt_vie <= 0) navires.retire(rang);
+  return true;
 }
 
 }  // namespace
@@ -35,31 +29,31 @@ void mise_a_jour_balles(monde& m) {
   // Moving and filtering every bullet before any hit, or each bullet in turn
   // as here, gives the same world: a bullet's move and its cube test read no
   // ship, and each hit sees the hits of the bullets before it either way.
-  if (m.pas_balles.size() != m.balles.size()) {  // bullets put in by hand
-    m.pas_balles.clear();
-    for (const balle& b : m.balles) m.pas_balles.push_back(pas_de(b.angle));
-  }
-  auto garde = m.balles.begin();
-  auto pas_garde = m.pas_balles.begin();
-  auto pas = m.pas_balles.begin();
-  for (auto b = m.balles.begin(); b != m.balles.end(); ++b, ++pas) {
+  const std::size_t n = m.balles.size();
+  if (n == 0) return;
+  // No ship leaves the list before the end of the step, so the targets hold
+  // their addresses; a destroyed ship is only retired from them until then.
+  cibles navires(m.vaisseaux);
+  balle* const balles = m.balles.donnees();
+  pas_balle* const pas = m.balles.pas();
+  std::size_t garde = 0;
+  for (std::size_t k = 0; k < n; ++k) {
+    balle b = balles[k];
     // The same sums as x + cos(angle) * vitesse_balle: the product is only
     // computed earlier.
-    b->x = b->x + pas->dx;
-    b->y = b->y + pas->dy;
-    if (hors_arene(*b) || est_hors_jeu(m, *b) || a_impact_vaisseau(m, *b)) {
-      decompte_balle(m, b->couleur);
+    b.x = b.x + pas[k].dx;
+    b.y = b.y + pas[k].dy;
+    if (hors_arene(b) || (m.abords.peut_toucher(b.x, b.y) && est_hors_jeu(m, b)) ||
+        impact(navires, b)) {
+      decompte_balle(m, b.couleur);
       continue;
     }
-    if (garde != b) {
-      *garde = *b;
-      *pas_garde = *pas;
-    }
+    balles[garde] = b;
+    pas[garde] = pas[k];
     ++garde;
-    ++pas_garde;
   }
-  m.balles.erase(garde, m.balles.end());
-  m.pas_balles.erase(pas_garde, m.pas_balles.end());
+  m.balles.garde_premieres(garde);
+  if (!navires.aucun_retire()) detruit_vaisseaux_marques(m, navires.retires());
 }
 
 bool hors_arene(const balle& b) {
@@ -91,10 +85,11 @@ bool touche_cube(const balle& b, const cube& k) {
 
 bool est_hors_jeu(const monde& m, const balle& b) {
   // The tested point lies on the bullet's circle, up to rounding far below
-  // this margin.
-  constexpr double portee = rayon_balle + 1e-6;
-  const plage ci = cellules(b.x - portee, b.x + portee, cellules_grille_x - 2);
-  const plage cj = cellules(b.y - portee, b.y + portee, cellules_grille_y - 2);
+  // the margin of portee_cubes.
+  const plage_cellules ci =
+      cellules_de(b.x - portee_cubes, b.x + portee_cubes, derniere_cellule_x);
+  const plage_cellules cj =
+      cellules_de(b.y - portee_cubes, b.y + portee_cubes, derniere_cellule_y);
   for (int i = ci.premiere; i <= ci.derniere; ++i) {
     for (int j = cj.premiere; j <= cj.derniere; ++j) {
       if (!m.grille_cubes[i + 1][j + 1]) continue;
@@ -104,27 +99,6 @@ bool est_hors_jeu(const monde& m, const balle& b) {
     }
   }
   return false;
-}
-
-bool a_impact_vaisseau(monde& m, const balle& b) {
-  const double portee = rayon_vaisseau + rayon_balle;
-  // List order decides between ships in reach: the newest, i.e. the highest
-  // serial, is hit.
-  const repere_vaisseau* touche = nullptr;
-  m.index.cherche(b.x, b.y, portee, [&](const repere_vaisseau& s) {
-    if ((s.x - b.x) * (s.x - b.x) + (s.y - b.y) * (s.y - b.y) < portee * portee &&
-        (touche == nullptr || s.serie > touche->serie)) {
-      touche = &s;
-    }
-    return false;
-  });
-  if (touche == nullptr) return false;
-  const identite id{touche->couleur, touche->serie};
-  vaisseau* s = cherche_vaisseau(m, id);
-  if (s == nullptr) return true;  // only if the index were out of step with the list
-  s->pt_vie = s->pt_vie - degats_balle;
-  if (s->pt_vie <= 0) detruit_vaisseau(m, id);
-  return true;
 }
 
 }  // namespace jeu

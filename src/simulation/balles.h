@@ -8,9 +8,10 @@ namespace jeu {
 // One bullet step: moves every bullet by vitesse_balle, drops those that leave
 // the arena or run into a cube, then lets each remaining bullet, in list
 // order, damage the first ship (from the head of m.vaisseaux) closer than
-// 13.0; ships left without life points are removed at once. Done in one
-// in-place pass that keeps the order of the remaining bullets and their
-// per-colour counts. REQUIRES: m.verrou_monde.
+// 13.0; a ship left without life points is out of play for the bullets after
+// it, and leaves the list at the end of the step. Done in one in-place pass
+// that keeps the order of the remaining bullets and their per-colour counts.
+// REQUIRES: m.verrou_monde.
 void mise_a_jour_balles(monde& m) REQUIRES(m.verrou_monde);
 
 // Whether the bullet's disc, centred at (x, y), leaves [0, largeur_plateau) x
@@ -26,11 +27,5 @@ bool touche_cube(const balle& b, const cube& k);
 // cubes the bullet's circle can reach. The grid must match the cube list, as
 // cree_cubes builds them. No lock: the grid is constant.
 bool est_hors_jeu(const monde& m, const balle& b);
-
-// Whether `b` is closer than rayon_vaisseau + rayon_balle (strictly) to a
-// ship; the first such ship from the head (the highest serial among the
-// ships near b in m.index) loses degats_balle life points and is removed by
-// detruit_vaisseau when it has none left. REQUIRES: m.verrou_monde.
-bool a_impact_vaisseau(monde& m, const balle& b) REQUIRES(m.verrou_monde);
 
 }  // namespace jeu

@@ -11,4 +11,18 @@ void detruit_vaisseau(monde& m, const identite& id) {
   m.vaisseaux.erase(v);
 }
 
+void detruit_vaisseaux_marques(monde& m, const std::vector<char>& marques) {
+  auto garde = m.vaisseaux.begin();
+  std::size_t rang = 0;
+  for (auto v = m.vaisseaux.begin(); v != m.vaisseaux.end(); ++v, ++rang) {
+    if (marques[rang] != 0) {
+      m.index.retire(v->serie, v->x, v->y);
+      continue;
+    }
+    if (garde != v) *garde = *v;
+    ++garde;
+  }
+  m.vaisseaux.erase(garde, m.vaisseaux.end());
+}
+
 }  // namespace jeu

@@ -7,8 +7,10 @@
 #include <vector>
 
 #include "config/configuration.h"
+#include "world/abords_cubes.h"
 #include "world/aleatoire.h"
 #include "world/index_vaisseaux.h"
+#include "world/liste_balles.h"
 #include "world/records.h"
 #include "world/verrou.h"
 
@@ -24,11 +26,6 @@ inline constexpr int cellules_grille_y =
 // First index along x, second along y; cell (i, j) of the arena is [i + 1][j + 1].
 using grille = std::array<std::array<bool, cellules_grille_y>, cellules_grille_x>;
 
-struct pas_balle {
-  double dx;
-  double dy;
-};
-
 // The whole shared state of a game. The server has one (see main); tests and
 // benchmarks build their own.
 struct monde {
@@ -40,23 +37,23 @@ struct monde {
   mutable Verrou verrou_monde;
 
   // Written by cree_cubes before any other thread exists; read-only
-  // afterwards, so readers need no lock.
+  // afterwards, so readers need no lock. The grid and the table of the
+  // cubes' surroundings are written together by marque_cellule_cube.
   std::vector<cube> cubes;  // last drawn first
   grille grille_cubes{};
+  abords_cubes abords;
 
   // Newest first; removals keep the order of the others (clients see it).
   // Ships enter only through place_vaisseau (world/flotte.h), so the list is
-  // in descending serial order, and leave only through detruit_vaisseau.
+  // in descending serial order, and leave only through detruit_vaisseau or
+  // detruit_vaisseaux_marques (simulation/destruction.h).
   std::deque<vaisseau> vaisseaux GUARDED_BY(verrou_monde);
   // The ships of `vaisseaux` by position, kept in step by every path that
   // adds, moves or removes a ship.
   index_vaisseaux index GUARDED_BY(verrou_monde);
-  // Bullets enter only through ajoute_balle (world/munitions.h).
-  std::deque<balle> balles GUARDED_BY(verrou_monde);
-  // Each bullet's move per tick, (cos angle, sin angle) * vitesse_balle, in
-  // the order of `balles`: a bullet's angle never changes, so the sine and
-  // cosine are taken once, at firing, instead of every tick.
-  std::deque<pas_balle> pas_balles GUARDED_BY(verrou_monde);
+  // Newest first, each with its move per tick. Bullets enter only through
+  // ajoute_balle (world/munitions.h).
+  liste_balles balles GUARDED_BY(verrou_monde);
   // Bullets in `balles` per colour; colours with none are absent.
   std::unordered_map<couleur_t, int> balles_par_couleur GUARDED_BY(verrou_monde);
   aleatoire alea GUARDED_BY(verrou_monde);

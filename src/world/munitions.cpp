@@ -1,7 +1,5 @@
 #include "world/munitions.h"
 
-#include <cmath>
-
 namespace jeu {
 
 bool peut_tirer(const monde& m, couleur_t couleur) {
@@ -9,13 +7,7 @@ bool peut_tirer(const monde& m, couleur_t couleur) {
   return n == m.balles_par_couleur.end() || n->second < configuration::max_balles_par_vaisseau;
 }
 
-pas_balle pas_de(double angle) {
-  return {std::cos(angle) * configuration::vitesse_balle,
-          std::sin(angle) * configuration::vitesse_balle};
-}
-
 void ajoute_balle(monde& m, const balle& b) {
-  m.pas_balles.push_front(pas_de(b.angle));
   m.balles.push_front(b);
   ++m.balles_par_couleur[b.couleur];
 }
@@ -27,7 +19,6 @@ void decompte_balle(monde& m, couleur_t couleur) {
 
 void vide_balles(monde& m) {
   m.balles.clear();
-  m.pas_balles.clear();
   m.balles_par_couleur.clear();
 }
 

@@ -8,11 +8,8 @@ namespace jeu {
 // bullets of its colour in flight. REQUIRES: m.verrou_monde.
 bool peut_tirer(const monde& m, couleur_t couleur) REQUIRES(m.verrou_monde);
 
-// The move of a bullet with this angle in one tick.
-pas_balle pas_de(double angle);
-
-// Puts `b` at the head of m.balles, its move at the head of m.pas_balles,
-// and counts it for its colour.
+// Puts `b` (and its move) at the head of m.balles and counts it for its
+// colour.
 // REQUIRES: m.verrou_monde.
 void ajoute_balle(monde& m, const balle& b) REQUIRES(m.verrou_monde);
 

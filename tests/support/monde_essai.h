@@ -3,6 +3,7 @@
 #include <initializer_list>
 #include <vector>
 
+#include "geometry/cube_field.h"
 #include "world/flotte.h"
 #include "world/monde.h"
 #include "world/munitions.h"
@@ -17,7 +18,7 @@ inline vaisseau navire(double x, double y, couleur_t couleur, double angle = 0.0
 
 // Puts a cube in arena cell (i, j), as cree_cubes would.
 inline void pose_cube(monde& m, int i, int j) {
-  m.grille_cubes[i + 1][j + 1] = true;
+  marque_cellule_cube(m, i, j);
   const double x = i * 22.0;
   const double y = j * 22.0;
   m.cubes.push_back({x, y, x + 22.0, y + 22.0});

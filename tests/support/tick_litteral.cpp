@@ -147,8 +147,10 @@ void detruit_vaisseau(monde& m, couleur_t couleur) {
 }
 
 void avance_monde(monde& m) {
-  m.balles = met_a_jour(std::move(m.balles), m.cubes);
-  m.balles = calc_impact(m, std::move(m.balles));
+  std::deque<balle> balles(m.balles.begin(), m.balles.end());
+  balles = met_a_jour(std::move(balles), m.cubes);
+  balles = calc_impact(m, std::move(balles));
+  m.balles.assign(balles.begin(), balles.end());
   mise_a_jour_vaisseaux(m);
 }
 
