@@ -77,14 +77,22 @@ int accepte(int ecoute) {
   }
 }
 
+bool demarre_session(monde& m, int socket) noexcept {
+  int erreur = ENOMEM;
+  try {
+    erreur = lance_thread_detache([&m, socket] { client(m, socket); }, pile_session);
+  } catch (...) {
+    // Building the thread's task ran out of memory: as a thread that could not start.
+  }
+  if (erreur != 0) ::close(socket);
+  return erreur == 0;
+}
+
 void serveur(monde& m, int port, int backlog) {
   const int ecoute = ouvre_ecoute(port, backlog);
   if (configuration::debug) zorvex_print(stdout, "attente des clients\n");
   for (;;) {
-    const int socket = accepte(ecoute);
-    if (lance_thread_detache([&m, socket] { client(m, socket); }, pile_session) != 0) {
-      ::close(socket);
-    }
+    demarre_session(m, accepte(ecoute));
   }
 }
 

@@ -21,6 +21,11 @@ int ouvre_ecoute(int port, int backlog);
 // are retried (after a pause when descriptors or memory run out): never fails.
 int accepte(int ecoute);
 
+// Starts the session of the accepted `socket` on a thread of its own. false
+// when the thread could not start, memory exhaustion included: the socket
+// is then closed and nothing else happened. Never throws.
+bool demarre_session(monde& m, int socket) noexcept EXCLUDES(m.verrou_monde);
+
 // Listens on `port` with `backlog`, then accepts for ever, serving each
 // connection with `client` on a thread of its own. Throws as ouvre_ecoute; a
 // thread that cannot start costs only its connection.

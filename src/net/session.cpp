@@ -88,15 +88,17 @@ class session {
         if (issue.id) retire_vaisseau(m_, *issue.id);
         return std::nullopt;
       }
-      sortie_ += issue.reponse;
       if (issue.id) {
+        // Out of memory from here on must not leave a ship without its session.
         try {
+          sortie_ += issue.reponse;
           return joueur(*issue.id, configuration::debug);
         } catch (...) {
           retire_vaisseau(m_, *issue.id);
           throw;
         }
       }
+      sortie_ += issue.reponse;
     }
   }
 

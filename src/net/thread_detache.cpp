@@ -2,6 +2,7 @@
 
 #include <pthread.h>
 
+#include <cerrno>
 #include <memory>
 
 namespace jeu {
@@ -16,12 +17,17 @@ void* execute(void* arg) {
 
 }  // namespace
 
-int lance_thread_detache(std::function<void()> corps, std::size_t taille_pile) {
+int lance_thread_detache(std::function<void()> corps, std::size_t taille_pile) noexcept {
+  std::unique_ptr<std::function<void()>> arg;
+  try {
+    arg = std::make_unique<std::function<void()>>(std::move(corps));
+  } catch (...) {
+    return ENOMEM;
+  }
   pthread_attr_t attr;
   if (int e = pthread_attr_init(&attr); e != 0) return e;
   int erreur = pthread_attr_setdetachstate(&attr, PTHREAD_CREATE_DETACHED);
   if (erreur == 0) erreur = pthread_attr_setstacksize(&attr, taille_pile);
-  auto arg = std::make_unique<std::function<void()>>(std::move(corps));
   pthread_t id;
   if (erreur == 0) erreur = pthread_create(&id, &attr, execute, arg.get());
   if (erreur == 0) arg.release();

@@ -71,6 +71,7 @@ issue_enregistrement enregistre(monde& m, std::string_view ligne, bool journalis
   // Built before the ship exists, so that nothing can fail once it does.
   std::string bienvenue =
       journalise ? "Oh, un nouveau client (" + nom_couleur(*couleur) + ")\n" : std::string();
+  std::string accueil(reponse_enregistre);
   bool utilisee = false;
   {
     VerrouGarde garde(m.verrou_monde);
@@ -81,7 +82,7 @@ issue_enregistrement enregistre(monde& m, std::string_view ligne, bool journalis
     }
   }
   if (issue.id) {
-    issue.reponse = reponse_enregistre;
+    issue.reponse = std::move(accueil);
     issue.journal = std::move(bienvenue);
   } else {
     issue.reponse = reponse_couleur_utilisee;

@@ -4,8 +4,15 @@ namespace jeu {
 
 vaisseau& place_vaisseau(monde& m, vaisseau v) {
   v.serie = m.prochaine_serie++;
-  m.vaisseaux.push_front(v);
+  // Either step may fail to allocate: list and index gain the ship together
+  // or not at all.
   m.index.ajoute(v);
+  try {
+    m.vaisseaux.push_front(v);
+  } catch (...) {
+    m.index.retire(v.serie, v.x, v.y);
+    throw;
+  }
   return m.vaisseaux.front();
 }
 

@@ -6,7 +6,8 @@ namespace jeu {
 
 // Puts `v` at the head of m.vaisseaux with the fresh serial
 // m.prochaine_serie++ (v.serie is ignored) and indexes it. Returns the ship
-// in the list. REQUIRES: m.verrou_monde.
+// in the list. Out of memory: throws, with neither list nor index changed.
+// REQUIRES: m.verrou_monde.
 vaisseau& place_vaisseau(monde& m, vaisseau v) REQUIRES(m.verrou_monde);
 
 // Moves the listed ship `s` to (x, y), list and index together.

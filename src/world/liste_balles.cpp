@@ -51,19 +51,21 @@ void liste_balles::fait_place() {
     fin_ = capacite;
     return;
   }
-  // A new block twice as large, the list at its end.
+  // A new block twice as large, the list at its end. Both blocks are made
+  // before either replaces the old one: an allocation that fails leaves the
+  // list as it was.
   const std::size_t nouvelle_capacite = std::max<std::size_t>(2 * capacite, 64);
   const std::size_t nouveau_debut = nouvelle_capacite - n;
   std::vector<balle> balles(nouvelle_capacite);
+  std::vector<pas_balle> pas(pas_a_jour_ ? nouvelle_capacite : 0);
   std::copy(begin(), end(), balles.begin() + static_cast<std::ptrdiff_t>(nouveau_debut));
-  balles_.swap(balles);
   if (pas_a_jour_) {
-    std::vector<pas_balle> pas(nouvelle_capacite);
     std::copy(pas_.begin() + static_cast<std::ptrdiff_t>(debut_),
               pas_.begin() + static_cast<std::ptrdiff_t>(fin_),
               pas.begin() + static_cast<std::ptrdiff_t>(nouveau_debut));
     pas_.swap(pas);
   }
+  balles_.swap(balles);
   debut_ = nouveau_debut;
   fin_ = nouvelle_capacite;
 }

@@ -8,8 +8,16 @@ bool peut_tirer(const monde& m, couleur_t couleur) {
 }
 
 void ajoute_balle(monde& m, const balle& b) {
-  m.balles.push_front(b);
-  ++m.balles_par_couleur[b.couleur];
+  // Either step may fail to allocate: the count is made first and undone if
+  // the bullet cannot be added, so count and list always agree.
+  int& compte = m.balles_par_couleur[b.couleur];
+  try {
+    m.balles.push_front(b);
+  } catch (...) {
+    if (compte == 0) m.balles_par_couleur.erase(b.couleur);
+    throw;
+  }
+  ++compte;
 }
 
 void decompte_balle(monde& m, couleur_t couleur) {

@@ -61,16 +61,8 @@ std::string ecart(monde& a, monde& b) REQUIRES(a.verrou_monde) REQUIRES(b.verrou
                   [&](const balle& x, const balle& y) { return cle(x) == cle(y); })) {
     o << " bullets differ (" << a.balles.size() << " vs " << b.balles.size() << ")";
   }
-  // The indexed world's own bookkeeping: index and counts match its lists.
-  std::vector<std::tuple<std::uint64_t, double, double, couleur_t>> liste, index;
-  for (const vaisseau& s : a.vaisseaux) liste.emplace_back(s.serie, s.x, s.y, s.couleur);
-  for (const repere_vaisseau& r : a.index.tous()) index.emplace_back(r.serie, r.x, r.y, r.couleur);
-  std::sort(liste.begin(), liste.end());
-  std::sort(index.begin(), index.end());
-  if (liste != index) o << " index out of step";
-  std::unordered_map<couleur_t, int> comptes;
-  for (const balle& x : a.balles) ++comptes[x.couleur];
-  if (comptes != a.balles_par_couleur) o << " bullet counts out of step";
+  // The indexed world's own bookkeeping.
+  o << essai::incoherences(a);
   return o.str();
 }
 

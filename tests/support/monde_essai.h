@@ -1,6 +1,7 @@
 #pragma once
 
 #include <initializer_list>
+#include <string>
 #include <vector>
 
 #include "geometry/cube_field.h"
@@ -39,6 +40,11 @@ inline void lance(monde& m, std::initializer_list<balle> balles) REQUIRES(m.verr
 }
 
 inline identite id_de(const vaisseau& v) { return {v.couleur, v.serie}; }
+
+// What is wrong with the world's own bookkeeping, "" when nothing: the index
+// holds exactly the listed ships where they stand, the per-colour counts
+// match the bullets, life points lie in 1..max_pt_vie, serials descend.
+std::string incoherences(monde& m) REQUIRES(m.verrou_monde);
 
 inline bool meme(const vaisseau& a, const vaisseau& b) {
   return a.x == b.x && a.y == b.y && a.angle == b.angle && a.vitesse == b.vitesse &&
