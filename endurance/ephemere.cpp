@@ -112,7 +112,7 @@ void connexion_ephemere::execute() {
   const int avant = hasard(3);
   for (int k = 0; k < avant && !echouee_; ++k) une_requete_au_hasard();
   if (doit_inscrire && !echouee_) {
-    echange("PUT COULEUR VAISSEAU " + std::to_string(r_.couleur_base + i_), hasard(4) == 0);
+    echange("PUT COULEUR VAISSEAU " + std::to_string(r_.couleur_base + i_) + "\r", hasard(4) == 0);
   }
   const int apres = hasard(4);
   for (int k = 0; k < apres && !echouee_; ++k) une_requete_au_hasard();

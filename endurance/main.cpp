@@ -82,7 +82,12 @@ int execute(const options& o) {
   std::unique_ptr<jeu::test::processus> serveur;
   if (port == 0) {
     port = jeu::test::port_libre();
-    serveur = std::make_unique<jeu::test::processus>(o.serveur, std::vector<std::string>{std::to_string(port)});
+    // The server writes a line on its standard output for every wrong
+    // request; a pipe nobody reads would fill and stop it, so that output
+    // goes to /dev/null. The shell execs the server: same pid.
+    serveur = std::make_unique<jeu::test::processus>(
+        "/bin/sh", std::vector<std::string>{"-c", "exec \"$0\" \"$1\" >/dev/null", o.serveur,
+                                            std::to_string(port)});
     pid = serveur->pid();
     if (!jeu::test::attend_ecoute_de(pid, port, 10s)) {
       serveur->collecte(100ms);
