@@ -41,7 +41,7 @@ void leve_limite_fichiers() {
 
 std::string ms(std::uint64_t ns) {
   char t[32];
-  std::snprintf(t, sizeof t, "%.1f ms", static_cast<double>(ns) / 1e6);
+  std::snprintf(t, sizeof t, "%.2f ms", static_cast<double>(ns) / 1e6);
   return t;
 }
 
