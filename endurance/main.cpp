@@ -71,7 +71,8 @@ std::string liste(const std::multiset<std::int64_t>& c) {
   int n = 0;
   for (auto x : c) {
     if (n++ == 8) return t + " ...";
-    t += (t.empty() ? "" : " ") + std::to_string(x);
+    if (!t.empty()) t += ' ';
+    t += std::to_string(x);
   }
   return t.empty() ? "none" : t;
 }
