@@ -38,6 +38,7 @@
 #include "net/traitement.h"
 #include "simulation/destruction.h"
 #include "simulation/tick.h"
+#include "world/munitions.h"
 #include "world/monde.h"
 
 namespace {
@@ -220,6 +221,18 @@ void verifie_monde(const monde& m, bool apres_tick) REQUIRES(m.verrou_monde) {
     verifie(v.serie >= 1 && v.serie < m.prochaine_serie, "ship serial never handed out");
     serie_precedente = v.serie;
     premier = false;
+  }
+  // The position index holds exactly the listed ships, where they are.
+  const std::vector<repere_vaisseau> indexes = m.index.tous();
+  verifie(m.index.size() == m.vaisseaux.size() && indexes.size() == m.vaisseaux.size(),
+          "index and ship list differ in size");
+  for (const repere_vaisseau& r : indexes) {
+    verifie(std::any_of(m.vaisseaux.begin(), m.vaisseaux.end(),
+                        [&](const vaisseau& v) {
+                          return v.serie == r.serie && v.couleur == r.couleur && v.x == r.x &&
+                                 v.y == r.y;
+                        }),
+            "indexed ship not in the list, or elsewhere");
   }
   std::unordered_map<couleur_t, int> comptes;
   for (const balle& b : m.balles) {
@@ -437,13 +450,31 @@ void jeu_(monde& m, client& c, std::string_view ligne, bool tronquee) EXCLUDES(m
   if (issue.fin) c.j.reset();  // the connection closes; a later line is a new client
 }
 
+// One world for all inputs (building one costs more than most inputs): each
+// input starts from the same state, the cube field just drawn, no ship, no
+// bullet, the generator where the field left it.
+struct monde_initial {
+  monde m{graine};
+  std::optional<aleatoire> alea_apres_cubes;
+  monde_initial() {
+    VerrouGarde garde(m.verrou_monde);
+    m.cubes = cree_cubes(m, cfg::nb_cubes);
+    alea_apres_cubes = m.alea;
+  }
+};
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* donnees, std::size_t taille) {
-  monde m(graine);
+  static monde_initial initial;
+  monde& m = initial.m;
   {
     VerrouGarde garde(m.verrou_monde);
-    m.cubes = cree_cubes(m, cfg::nb_cubes);
+    verifie(m.vaisseaux.empty() && m.index.size() == 0 && m.balles.empty() &&
+                m.balles_par_couleur.empty(),
+            "world not empty at the start of an input");
+    m.alea = *initial.alea_apres_cubes;
+    m.prochaine_serie = 1;
   }
   client clients[nb_clients];
 
@@ -483,5 +514,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* donnees, std::size_t t
   for (client& c : clients) ferme(m, c);
   VerrouGarde garde(m.verrou_monde);
   verifie(m.vaisseaux.empty(), "ships left after every client closed");
+  vide_balles(m);
   return 0;
 }
