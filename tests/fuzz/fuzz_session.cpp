@@ -9,7 +9,8 @@
 //   - b >= 0xF0: client b % 3 closes its connection (its ship is removed, as
 //     the session does); the rest of the line is ignored;
 //   - otherwise client b % 3 sends the rest of the line; then (b / 3) % 4
-//     ticks run, and 40 more when b >= 0x80.
+//     ticks run, and 40 more when b >= 0x80; no more than budget_ticks
+//     ticks in all per input, so that an input stays quick to run.
 // So "0PUT COULEUR VAISSEAU 255\r\n" is client 0 registering colour 255, and
 // "3GET VAISSEAUX\r\n" is client 0 asking for the ships, then one tick.
 // A client starts in the registration phase and goes back to it (a new
@@ -48,6 +49,7 @@ namespace cfg = jeu::configuration;
 
 constexpr int nb_clients = 3;
 constexpr std::uint64_t graine = 20240611;
+constexpr int budget_ticks = 400;
 
 [[noreturn]] void echec(const char* quoi, std::string_view detail = {}) {
   std::fprintf(stderr, "fuzz_session: %s\n", quoi);
@@ -198,6 +200,22 @@ std::optional<couleur_t> couleur_demandee(std::string_view l) {
 
 // ---- The world --------------------------------------------------------------
 
+// The position index holds exactly the listed ships, where they are. (A walk
+// over the whole index: done once per line, not after every tick.)
+void verifie_index(const monde& m) REQUIRES(m.verrou_monde) {
+  const std::vector<repere_vaisseau> indexes = m.index.tous();
+  verifie(m.index.size() == m.vaisseaux.size() && indexes.size() == m.vaisseaux.size(),
+          "index and ship list differ in size");
+  for (const repere_vaisseau& r : indexes) {
+    verifie(std::any_of(m.vaisseaux.begin(), m.vaisseaux.end(),
+                        [&](const vaisseau& v) {
+                          return v.serie == r.serie && v.couleur == r.couleur && v.x == r.x &&
+                                 v.y == r.y;
+                        }),
+            "indexed ship not in the list, or elsewhere");
+  }
+}
+
 void verifie_monde(const monde& m, bool apres_tick) REQUIRES(m.verrou_monde) {
   std::unordered_set<couleur_t> couleurs;
   std::uint64_t serie_precedente = 0;
@@ -221,18 +239,6 @@ void verifie_monde(const monde& m, bool apres_tick) REQUIRES(m.verrou_monde) {
     verifie(v.serie >= 1 && v.serie < m.prochaine_serie, "ship serial never handed out");
     serie_precedente = v.serie;
     premier = false;
-  }
-  // The position index holds exactly the listed ships, where they are.
-  const std::vector<repere_vaisseau> indexes = m.index.tous();
-  verifie(m.index.size() == m.vaisseaux.size() && indexes.size() == m.vaisseaux.size(),
-          "index and ship list differ in size");
-  for (const repere_vaisseau& r : indexes) {
-    verifie(std::any_of(m.vaisseaux.begin(), m.vaisseaux.end(),
-                        [&](const vaisseau& v) {
-                          return v.serie == r.serie && v.couleur == r.couleur && v.x == r.x &&
-                                 v.y == r.y;
-                        }),
-            "indexed ship not in the list, or elsewhere");
   }
   std::unordered_map<couleur_t, int> comptes;
   for (const balle& b : m.balles) {
@@ -477,6 +483,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* donnees, std::size_t t
     m.prochaine_serie = 1;
   }
   client clients[nb_clients];
+  int ticks_restants = budget_ticks;
 
   auto traite_ligne = [&](std::string_view ligne, bool tronquee) {
     if (ligne.empty()) return;  // no selector: nothing to do
@@ -493,12 +500,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* donnees, std::size_t t
     } else {
       enregistrement(m, c, numero, requete, tronquee);
     }
-    int ticks = (b / 3) % 4 + (b >= 0x80 ? 40 : 0);
+    int ticks = std::min((b / 3) % 4 + (b >= 0x80 ? 40 : 0), ticks_restants);
+    ticks_restants -= ticks;
     VerrouGarde garde(m.verrou_monde);
     for (; ticks > 0; --ticks) {
       avance_monde(m);
       verifie_monde(m, true);
     }
+    verifie_index(m);
   };
 
   assembleur_lignes a;
