@@ -412,7 +412,7 @@ void enregistrement(monde& m, client& c, int numero, std::string_view ligne, boo
   verifie_monde(m, false);
 }
 
-void jeu_(monde& m, client& c, std::string_view ligne, bool tronquee) EXCLUDES(m.verrou_monde) {
+void partie(monde& m, client& c, std::string_view ligne, bool tronquee) EXCLUDES(m.verrou_monde) {
   joueur& j = *c.j;
   const sorte s = tronquee ? sorte::inconnue : sorte_de(ligne);
   attendu a;
@@ -496,7 +496,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* donnees, std::size_t t
     }
     const std::string_view requete = ligne.substr(1);
     if (c.j) {
-      jeu_(m, c, requete, tronquee);
+      partie(m, c, requete, tronquee);
     } else {
       enregistrement(m, c, numero, requete, tronquee);
     }
