@@ -139,7 +139,9 @@ std::string texte_entier(std::int64_t n) {
   return texte;
 }
 
-std::string reponse_constante(requete r) {
+namespace {
+
+std::string construit_constante(requete r) {
   using namespace configuration;
   std::string texte;
   switch (r) {
@@ -166,6 +168,23 @@ std::string reponse_constante(requete r) {
   }
   texte += "\r\n";
   return texte;
+}
+
+}  // namespace
+
+const std::string& reponse_constante(requete r) {
+  // Built once: a request for a constant then costs a copy, nothing more.
+  static const std::array<std::string, 5> textes{
+      construit_constante(requete::max_pt_vie), construit_constante(requete::rayon_balle),
+      construit_constante(requete::rayon_vaisseau), construit_constante(requete::taille_plateau),
+      std::string()};
+  switch (r) {
+    case requete::max_pt_vie: return textes[0];
+    case requete::rayon_balle: return textes[1];
+    case requete::rayon_vaisseau: return textes[2];
+    case requete::taille_plateau: return textes[3];
+    default: return textes[4];
+  }
 }
 
 void ajoute_liste(std::string& sortie, std::span<const vaisseau> vaisseaux) {

@@ -57,8 +57,8 @@ std::string texte_entier(std::int64_t n);
 
 // The reply to a constant request (max_pt_vie, rayon_balle, rayon_vaisseau,
 // taille_plateau), for instance "PUT RAYON BALLE 4\r\n"; built from the
-// game's constants. Any other request: an empty string.
-std::string reponse_constante(requete r);
+// game's constants, once. Any other request: an empty string.
+const std::string& reponse_constante(requete r);
 
 // A whole list reply appended to `sortie`: the header ("PUT VAISSEAUX 2\r\n",
 // "PUT BALLES n", "PUT CUBES n"), then one line per item, in order.
