@@ -1,0 +1,175 @@
+#pragma once
+
+// jeu_client: a client for serveur_jeu's text protocol (docs/protocole.md).
+// One `connexion` per TCP connection; not shared between threads. Every
+// failure is an `erreur` exception naming what happened; no call waits
+// longer than the connection's delay for the server.
+
+#include <chrono>
+#include <cstdint>
+#include <span>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <variant>
+#include <vector>
+
+namespace jeu_client {
+
+// A player's colour: any signed 64-bit integer, 0xRRGGBB by convention.
+using couleur_t = std::int64_t;
+
+// Coordinates are the integers the server sends, held as doubles for
+// arithmetic. y grows downward when the arena is drawn with (0, 0) at the
+// top left, as on a screen.
+struct vaisseau {
+  double x = 0;
+  double y = 0;
+  double angle = 0;  // radians, never reduced to a range
+  int pt_vie = 0;
+  couleur_t couleur = 0;
+};
+
+struct balle {
+  double x = 0;
+  double y = 0;
+  couleur_t couleur = 0;  // the shooter's
+};
+
+struct cube {
+  double x1 = 0;
+  double y1 = 0;
+  double x2 = 0;
+  double y2 = 0;
+};
+
+struct taille_plateau {
+  int largeur = 0;
+  int hauteur = 0;
+};
+
+enum class statut { vivant, mort, spectateur };
+
+// The "GET STATS" reply (spectators only). Every field as sent is also kept
+// in `champs`, in order, unknown ones included.
+struct statistiques {
+  double ticks_par_seconde = 0;      // ticks_s
+  std::int64_t duree_tick_us = 0;    // tick_us: the last tick
+  std::int64_t p99_tick_us = 0;      // tick_p99_us: of the last 1,000 ticks
+  std::int64_t joueurs = 0;          // joueurs: connections with a ship, or whose ship was destroyed
+  std::int64_t spectateurs = 0;      // spectateurs
+  std::int64_t vaisseaux = 0;        // vaisseaux: ships in the arena
+  std::int64_t balles = 0;           // balles
+  std::int64_t requetes_par_seconde = 0;  // requetes_s: all connections, last second
+  std::vector<std::pair<std::string, std::string>> champs;
+};
+
+// The requests of the play phase (and of a spectator), one protocol line each.
+enum class requete {
+  taille_plateau,
+  rayon_vaisseau,
+  rayon_balle,
+  max_pt_vie,
+  statut,
+  vaisseaux,
+  balles,
+  cubes,
+  stats,  // spectators only
+  accelere,
+  decelere,
+  gauche,
+  droite,
+  tire,
+};
+
+// The line sent for `r`, CR LF included ("GET VAISSEAUX\r\n").
+std::string_view ligne(requete r);
+
+// "OK", the reply to an action.
+struct ok {};
+
+// One parsed reply. Which alternative comes for which request:
+// actions: ok; rayon_vaisseau, rayon_balle, max_pt_vie: int;
+// taille_plateau: taille_plateau; statut: statut; vaisseaux, balles, cubes:
+// the vector; stats: statistiques.
+using reponse = std::variant<ok, int, taille_plateau, statut, std::vector<vaisseau>,
+                             std::vector<balle>, std::vector<cube>, statistiques>;
+
+class erreur : public std::runtime_error {
+ public:
+  enum class sorte {
+    connexion,         // could not connect (name, refusal, unreachable)
+    fermee,            // the server closed the connection, or a read or write failed
+    delai,             // no complete reply within the connection's delay
+    inattendue,        // a reply that is not the one the request calls for
+    couleur_utilisee,  // registration: "ERREUR COULEUR UTILISEE" (colour taken or arena full)
+    syntaxe,           // "ERREUR SYNTAXE" (already registered, a spectator's forbidden request...)
+  };
+  erreur(sorte s, const std::string& message) : std::runtime_error(message), sorte_(s) {}
+  sorte quoi() const { return sorte_; }
+
+ private:
+  sorte sorte_;
+};
+
+class connexion {
+ public:
+  // Connects to `hote` (a name or an address) on `port`. Every later call
+  // waits at most `delai` for the server. Throws erreur(connexion).
+  static connexion ouvre(const std::string& hote, int port,
+                         std::chrono::milliseconds delai = std::chrono::seconds(5));
+
+  connexion(connexion&& autre) noexcept;
+  connexion& operator=(connexion&& autre) noexcept;
+  connexion(const connexion&) = delete;
+  connexion& operator=(const connexion&) = delete;
+  ~connexion();  // closes the socket, without "PUT ACTION QUITTE"
+
+  // "PUT COULEUR VAISSEAU <c>". Returns once "VAISSEAU ENREGISTRE" came;
+  // throws erreur(couleur_utilisee) or erreur(syntaxe) for a refusal (the
+  // connection stays usable for another try), or as for any request.
+  void enregistre(couleur_t c);
+
+  // "PUT SPECTATEUR": no ship; the GET requests and stats. Throws erreur(syntaxe)
+  // once registered as a player.
+  void devient_spectateur();
+
+  // A frame: every request of `requetes` in one write, then their replies,
+  // parsed in order. The same as envoie then recoit.
+  std::vector<reponse> trame(std::span<const requete> requetes);
+
+  // The two halves of a frame, for a program that drives many connections:
+  // send every connection's frame, then read each one's replies. recoit must
+  // get the same requests as the envoie it answers.
+  void envoie(std::span<const requete> requetes);
+  std::vector<reponse> recoit(std::span<const requete> requetes);
+
+  // One request, one round trip each.
+  std::vector<vaisseau> vaisseaux();
+  std::vector<balle> balles();
+  std::vector<cube> cubes();
+  statut etat();
+  statistiques stats();
+  taille_plateau taille();
+  int rayon_vaisseau();
+  int rayon_balle();
+  int max_pt_vie();
+  // An action (accelere, decelere, gauche, droite, tire); throws
+  // std::invalid_argument for another request.
+  void action(requete a);
+
+  // "PUT ACTION QUITTE": removes the ship, waits for "OK", closes.
+  void quitte();
+
+  // The socket, for poll(); -1 once closed.
+  int descripteur() const { return socket_; }
+
+ private:
+  connexion(int socket, std::chrono::milliseconds delai);
+  int socket_ = -1;
+  std::chrono::milliseconds delai_;
+  std::string entree_;  // bytes received and not yet parsed
+};
+
+}  // namespace jeu_client
