@@ -1,0 +1,75 @@
+#include "etat.h"
+
+#include <cmath>
+#include <cstdio>
+#include <nlohmann/json.hpp>
+
+namespace jeu::spectateur {
+
+namespace {
+
+using json = nlohmann::json;
+
+// Coordinates come from the server as integers.
+std::int64_t entier(double v) { return std::llround(v); }
+
+// Error texts may carry whatever bytes the game server sent.
+std::string texte_json(const json& j) {
+  return j.dump(-1, ' ', false, json::error_handler_t::replace);
+}
+
+}  // namespace
+
+std::string couleur_css(jeu_client::couleur_t c) {
+  char texte[8];
+  std::snprintf(texte, sizeof texte, "#%06x",
+                static_cast<unsigned>(static_cast<std::uint64_t>(c) & 0xFFFFFFu));
+  return texte;
+}
+
+std::string json_plateau(const plateau& p) {
+  json cubes = json::array();
+  for (const auto& c : p.cubes) {
+    cubes.push_back({entier(c.x1), entier(c.y1), entier(c.x2), entier(c.y2)});
+  }
+  return texte_json({{"largeur", p.taille.largeur},
+                     {"hauteur", p.taille.hauteur},
+                     {"rayon_vaisseau", p.rayon_vaisseau},
+                     {"rayon_balle", p.rayon_balle},
+                     {"max_pt_vie", p.max_pt_vie},
+                     {"cubes", std::move(cubes)}});
+}
+
+std::string json_image(const image& i) {
+  json vaisseaux = json::array();
+  for (const auto& v : i.vaisseaux) {
+    vaisseaux.push_back({entier(v.x), entier(v.y), v.angle, v.pt_vie, couleur_css(v.couleur),
+                         std::to_string(v.couleur)});
+  }
+  json balles = json::array();
+  for (const auto& b : i.balles) {
+    balles.push_back({entier(b.x), entier(b.y), couleur_css(b.couleur)});
+  }
+  const auto& s = i.stats;
+  json stats = {{"ticks_s", s.ticks_par_seconde},     {"tick_us", s.duree_tick_us},
+                {"tick_p99_us", s.p99_tick_us},       {"joueurs", s.joueurs},
+                {"spectateurs", s.spectateurs},       {"vaisseaux", s.vaisseaux},
+                {"balles", s.balles},                 {"requetes_s", s.requetes_par_seconde}};
+  return texte_json({{"n", i.numero},
+                     {"vaisseaux", std::move(vaisseaux)},
+                     {"balles", std::move(balles)},
+                     {"stats", std::move(stats)}});
+}
+
+std::string json_statut(bool connecte, std::string_view texte) {
+  return texte_json({{"connecte", connecte}, {"texte", std::string(texte)}});
+}
+
+std::string evenement(std::string_view nom, std::string_view donnees) {
+  std::string e;
+  e.reserve(nom.size() + donnees.size() + 16);
+  e.append("event: ").append(nom).append("\ndata: ").append(donnees).append("\n\n");
+  return e;
+}
+
+}  // namespace jeu::spectateur

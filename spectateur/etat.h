@@ -1,0 +1,50 @@
+#pragma once
+
+// What the page is sent, as JSON in server-sent events. Three events:
+//   plateau  {"largeur","hauteur","rayon_vaisseau","rayon_balle","max_pt_vie",
+//             "cubes":[[x1,y1,x2,y2],...]}            once per game connection
+//   image    {"n","vaisseaux":[[x,y,angle,pv,"#rrggbb","colour"],...],
+//             "balles":[[x,y,"#rrggbb"],...],"stats":{...}}   every frame
+//   statut   {"connecte":bool,"texte":"..."}          when the link changes
+// A colour is drawn as its low 24 bits read 0xRRGGBB; the ship's colour number
+// is also sent whole, as a string (a JSON number loses int64 digits).
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "jeu_client.h"
+
+namespace jeu::spectateur {
+
+// The arena, read once per game connection.
+struct plateau {
+  jeu_client::taille_plateau taille;
+  int rayon_vaisseau = 0;
+  int rayon_balle = 0;
+  int max_pt_vie = 0;
+  std::vector<jeu_client::cube> cubes;
+};
+
+// One frame of the game.
+struct image {
+  std::uint64_t numero = 0;  // frames read since the program started
+  std::vector<jeu_client::vaisseau> vaisseaux;
+  std::vector<jeu_client::balle> balles;
+  jeu_client::statistiques stats;
+};
+
+// "#rrggbb" for the low 24 bits of `c` (two's complement for negatives).
+std::string couleur_css(jeu_client::couleur_t c);
+
+// The JSON text of each event's data (one line, no LF).
+std::string json_plateau(const plateau& p);
+std::string json_image(const image& i);
+std::string json_statut(bool connecte, std::string_view texte);
+
+// One server-sent event: "event: <nom>\ndata: <donnees>\n\n". `donnees`
+// must hold no LF.
+std::string evenement(std::string_view nom, std::string_view donnees);
+
+}  // namespace jeu::spectateur

@@ -1,0 +1,64 @@
+#include "sondeur.h"
+
+#include <exception>
+
+namespace jeu::spectateur {
+
+sondeur::sondeur(source& s, diffusion& d, cadence c, journal j)
+    : source_(s), diffusion_(d), cadence_(c), journal_(std::move(j)) {
+  fil_ = std::thread([this] { boucle(); });
+}
+
+sondeur::~sondeur() {
+  {
+    std::lock_guard garde(verrou_);
+    arret_ = true;
+  }
+  reveil_.notify_all();
+  fil_.join();
+}
+
+bool sondeur::dort_jusqua(std::chrono::steady_clock::time_point t) {
+  std::unique_lock garde(verrou_);
+  return !reveil_.wait_until(garde, t, [this] { return arret_; });
+}
+
+void sondeur::annonce(bool connecte, const std::string& texte) {
+  diffusion_.publie_statut(json_statut(connecte, texte));
+  if (journal_) journal_(connecte, texte);
+}
+
+void sondeur::boucle() {
+  using horloge = std::chrono::steady_clock;
+  const std::string nom = source_.nom();
+  const std::string pause = std::to_string(cadence_.pause.count()) + " ms";
+  std::uint64_t numero = 0;
+  std::string derniere_erreur;
+  annonce(false, "connecting to the game server " + nom);
+  for (;;) {
+    try {
+      diffusion_.publie_plateau(json_plateau(source_.ouvre()));
+      derniere_erreur.clear();
+      annonce(true, "watching the game server " + nom);
+      auto prochaine = horloge::now();
+      for (;;) {
+        image i = source_.trame();
+        i.numero = ++numero;
+        diffusion_.publie_image(json_image(i));
+        // A late frame starts a new schedule: no burst to catch up.
+        prochaine = std::max(prochaine + cadence_.periode, horloge::now());
+        if (!dort_jusqua(prochaine)) return;
+      }
+    } catch (const std::exception& e) {
+      // One status per kind of failure, not one per try.
+      if (e.what() != derniere_erreur) {
+        derniere_erreur = e.what();
+        annonce(false, "game server " + nom + ": " + derniere_erreur + "; trying again every " +
+                           pause);
+      }
+    }
+    if (!dort_jusqua(horloge::now() + cadence_.pause)) return;
+  }
+}
+
+}  // namespace jeu::spectateur

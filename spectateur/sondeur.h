@@ -1,0 +1,52 @@
+#pragma once
+
+// The one thread that reads the game for every viewer: a frame every
+// `periode`, published to the diffusion; when the source fails, a status
+// saying so, then a new try every `pause`.
+
+#include <chrono>
+#include <condition_variable>
+#include <functional>
+#include <mutex>
+#include <string>
+#include <thread>
+
+#include "diffusion.h"
+#include "source.h"
+
+namespace jeu::spectateur {
+
+struct cadence {
+  std::chrono::milliseconds periode{40};
+  std::chrono::milliseconds pause{1000};
+};
+
+class sondeur {
+ public:
+  // Called on the sondeur's thread at each change of status.
+  using journal = std::function<void(bool connecte, const std::string& texte)>;
+
+  // Starts the thread. `s` and `d` must outlive the sondeur.
+  sondeur(source& s, diffusion& d, cadence c, journal j = {});
+  // Stops and joins the thread (at most one source call away).
+  ~sondeur();
+  sondeur(const sondeur&) = delete;
+  sondeur& operator=(const sondeur&) = delete;
+
+ private:
+  void boucle();
+  // Sleeps until `t` or until the destructor runs; false in the latter case.
+  bool dort_jusqua(std::chrono::steady_clock::time_point t);
+  void annonce(bool connecte, const std::string& texte);
+
+  source& source_;
+  diffusion& diffusion_;
+  cadence cadence_;
+  journal journal_;
+  std::mutex verrou_;
+  std::condition_variable reveil_;
+  bool arret_ = false;
+  std::thread fil_;
+};
+
+}  // namespace jeu::spectateur
