@@ -27,7 +27,8 @@ std::optional<string_view> corps(string_view ligne) {
   return ligne;
 }
 
-// Exactly N non-empty fields separated by single spaces.
+// Exactly N fields separated by single spaces (an empty one is refused by
+// the number it should hold).
 template <std::size_t N>
 std::optional<std::array<string_view, N>> champs(string_view texte) {
   std::array<string_view, N> resultat;
@@ -36,7 +37,6 @@ std::optional<std::array<string_view, N>> champs(string_view texte) {
     const bool dernier = i + 1 == N;
     if (dernier != (espace == string_view::npos)) return std::nullopt;
     resultat[i] = texte.substr(0, espace);
-    if (resultat[i].empty()) return std::nullopt;
     if (!dernier) texte.remove_prefix(espace + 1);
   }
   return resultat;
