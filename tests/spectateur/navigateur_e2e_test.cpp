@@ -1,0 +1,189 @@
+// The page in a real browser against the real programs: serveur_jeu with a
+// few ships at rest, jeu-spectateur, headless Chromium. The screenshot must
+// show the cubes and the ships where the game has them, in their colours;
+// the page must come back by itself when jeu-spectateur restarts, and say
+// so when the game server goes away.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <fstream>
+#include <memory>
+#include <regex>
+#include <sstream>
+
+#include "navigateur.h"
+#include "support/attente.h"
+#include "support/client_tcp.h"
+#include "support/processus.h"
+#include "support/protocole_client.h"
+
+namespace jeu::test {
+namespace {
+
+using json = nlohmann::json;
+
+const std::string serveur_jeu = SERVEUR_JEU_BINAIRE;
+const std::string jeu_spectateur = JEU_SPECTATEUR_BINAIRE;
+
+// The page's colour for cubes, and its drawing scale for ?taille=800 in a
+// 990 x 990 arena.
+constexpr std::int64_t couleur_cube = 0x6c7589;
+constexpr int taille = 800;
+constexpr double echelle = taille / 990.0;
+constexpr double rayon_vaisseau = 9;
+
+bool proche(std::int64_t a, std::int64_t b) {
+  for (int decalage : {0, 8, 16}) {
+    if (std::abs(((a >> decalage) & 0xff) - ((b >> decalage) & 0xff)) > 3) return false;
+  }
+  return a >= 0;
+}
+
+std::string hex(std::int64_t c) {
+  std::ostringstream s;
+  s << std::hex << "0x" << c;
+  return s.str();
+}
+
+std::vector<std::vector<double>> nombres(const std::vector<std::string>& lignes) {
+  std::vector<std::vector<double>> r;
+  for (const auto& l : lignes) {
+    std::istringstream flux(l);
+    r.emplace_back();
+    for (double v; flux >> v;) r.back().push_back(v);
+  }
+  return r;
+}
+
+// Starts jeu-spectateur; returns the page's address, "" if none came.
+std::string demarre_spectateur(std::optional<processus>& p, int port_jeu, int port_http) {
+  p.emplace(jeu_spectateur, std::vector<std::string>{"--serveur",
+                                                     "127.0.0.1:" + std::to_string(port_jeu),
+                                                     "--http", std::to_string(port_http)});
+  if (!p->attend_sortie(" in a browser\n", 10s)) return "";
+  std::smatch m;
+  static const std::regex adresse(R"(open (http://127\.0\.0\.1:\d+/) in a browser)");
+  return std::regex_search(p->sortie(), m, adresse) ? m[1].str() : "";
+}
+
+TEST(SpectateurNavigateur, DrawsTheArenaAndComesBackAfterARestart) {
+  const int port = port_libre();
+  std::optional<processus> serveur;
+  serveur.emplace(serveur_jeu, std::vector<std::string>{std::to_string(port)});
+  ASSERT_TRUE(attend_ecoute(port, 10s));
+  // Ships at rest; the last colour is drawn by its low 24 bits, #00ff00.
+  const std::vector<std::int64_t> couleurs{0xff2020, 0x20c0ff, 0xffd000, 0x100ff00};
+  std::vector<std::unique_ptr<client_tcp>> joueurs;
+  for (const auto c : couleurs) {
+    joueurs.push_back(std::make_unique<client_tcp>(port));
+    ASSERT_EQ(inscrit(*joueurs.back(), c), "VAISSEAU ENREGISTRE\r\n");
+  }
+  const auto cubes = demande_liste(*joueurs[0], "GET CUBES");
+  ASSERT_TRUE(cubes);
+
+  std::optional<processus> spectateur;
+  const std::string adresse = demarre_spectateur(spectateur, port, 0);
+  ASSERT_NE(adresse, "") << spectateur->sortie() << spectateur->erreur();
+
+  std::string pourquoi;
+  const auto nav = navigateur::lance(1200, 830, pourquoi);
+  if (!nav) GTEST_SKIP() << "chromium cannot start here: " << pourquoi;
+  nav->ouvre(adresse + "?taille=" + std::to_string(taille));
+  // The page's own account; an empty object until it has loaded.
+  const auto etat = [&] {
+    return nav->evalue(
+        "window.vue === undefined ? {} :"
+        "({images: vue.images, dessins: vue.dessins, programme: vue.programme,"
+        "  jeu: vue.jeu, lignes: document.querySelectorAll('#vaisseaux tr').length})");
+  };
+  json vu;
+  ASSERT_TRUE(attend_jusqua(
+      [&] {
+        vu = etat();
+        return vu["dessins"] >= 3 && vu["lignes"] == couleurs.size();
+      },
+      30s, 100ms))
+      << vu.dump();
+  const auto png = nav->capture_png();
+  std::ofstream(::testing::UnitTest::GetInstance()->current_test_info()->name() +
+                    std::string(".png"),
+                std::ios::binary)
+      .write(reinterpret_cast<const char*>(png.data()), static_cast<std::streamsize>(png.size()));
+  const image_rgb image = decode_png(png);
+  ASSERT_GE(image.largeur, taille);
+  ASSERT_GE(image.hauteur, taille);
+
+  // Ships at rest: where they are now is where they were drawn.
+  const auto vaisseaux = demande_liste(*joueurs[0], "GET VAISSEAUX");
+  ASSERT_TRUE(vaisseaux);
+  const auto navires = nombres(*vaisseaux);
+  ASSERT_EQ(navires.size(), couleurs.size());
+  // What is drawn near a ship (its heading line, its life points) can cover
+  // a neighbour: check only what has no other ship near it.
+  const auto seul = [&](double x, double y, double marge, const std::vector<double>* sauf) {
+    for (const auto& v : navires) {
+      if (&v != sauf && std::hypot(v[0] - x, v[1] - y) < marge) return false;
+    }
+    return true;
+  };
+  const auto pixel = [&](double x, double y) {
+    return image.pixel(static_cast<int>(x * echelle), static_cast<int>(y * echelle));
+  };
+
+  int cubes_vus = 0;
+  for (const auto& c : nombres(*cubes)) {
+    const double x = (c[0] + c[2]) / 2, y = (c[1] + c[3]) / 2;
+    if (!seul(x, y, 60, nullptr)) continue;
+    ++cubes_vus;
+    EXPECT_PRED2(proche, pixel(x, y), couleur_cube)
+        << "cube " << c[0] << " " << c[1] << ": " << hex(pixel(x, y));
+  }
+  EXPECT_GE(cubes_vus, 100);
+
+  int navires_vus = 0;
+  for (const auto& v : navires) {
+    if (!seul(v[0], v[1], 45, &v)) continue;
+    ++navires_vus;
+    // Half a radius behind the centre: inside the disc, away from the
+    // heading line.
+    const double x = v[0] - std::cos(v[2]) * rayon_vaisseau / 2;
+    const double y = v[1] - std::sin(v[2]) * rayon_vaisseau / 2;
+    const auto couleur = static_cast<std::int64_t>(v[4]) & 0xffffff;
+    EXPECT_PRED2(proche, pixel(x, y), couleur)
+        << "ship " << hex(static_cast<std::int64_t>(v[4])) << " at " << v[0] << " " << v[1]
+        << ": " << hex(pixel(x, y));
+  }
+  EXPECT_GE(navires_vus, 2);
+
+  // jeu-spectateur killed, then started again on the same port: the page
+  // sees the stream end, then reads again without being reloaded.
+  const int port_http = std::stoi(adresse.substr(adresse.rfind(':') + 1));
+  spectateur->tue();
+  ASSERT_TRUE(attend_jusqua([&] { return (vu = etat())["programme"] == false; }, 10s, 50ms))
+      << vu.dump();
+  ASSERT_NE(demarre_spectateur(spectateur, port, port_http), "") << spectateur->erreur();
+  const int avant = vu["images"];
+  EXPECT_TRUE(attend_jusqua(
+      [&] {
+        vu = etat();
+        return vu["programme"] == true && vu["images"] > avant + 2;
+      },
+      20s, 100ms))
+      << vu.dump();
+
+  // The game server goes away: the page says so.
+  serveur.reset();
+  EXPECT_TRUE(attend_jusqua(
+      [&] {
+        vu = etat();
+        return vu["jeu"]["connecte"] == false;
+      },
+      20s, 100ms))
+      << vu.dump();
+  EXPECT_NE(vu["jeu"]["texte"].get<std::string>().find("game server 127.0.0.1:"),
+            std::string::npos)
+      << vu.dump();
+}
+
+}  // namespace
+}  // namespace jeu::test
