@@ -55,10 +55,10 @@ int main(int argc, char** argv) {
                  o.http);
     return 2;
   }
+  ecrit("open " + adresse_a_ouvrir(o.ecoute, port) + " in a browser");
   source_jeu source(o.hote, o.port, std::chrono::seconds(2));
   sondeur lecteur(source, d, cadence{std::chrono::milliseconds(1000 / o.frequence)},
                   [](bool, const std::string& texte) { ecrit(texte); });
-  ecrit("open " + adresse_a_ouvrir(o.ecoute, port) + " in a browser");
 
   std::thread arret([&] {
     int recu = 0;

@@ -13,7 +13,7 @@ std::variant<options, sortie_immediate> lit(std::vector<const char*> arguments) 
   return lit_options(static_cast<int>(arguments.size()), arguments.data());
 }
 
-TEST(Options, ValuesAndDefaults) {
+TEST(SpectateurOptions, ValuesAndDefaults) {
   const struct {
     std::vector<const char*> arguments;
     std::string hote;
@@ -34,7 +34,7 @@ TEST(Options, ValuesAndDefaults) {
   }
 }
 
-TEST(Options, ErrorsNameWhatIsWrong) {
+TEST(SpectateurOptions, ErrorsNameWhatIsWrong) {
   const struct {
     std::vector<const char*> arguments;
     const char* message;
