@@ -24,8 +24,8 @@ namespace jeu_client {
 using couleur_t = std::int64_t;
 
 // Coordinates are the integers the server sends, held as doubles for
-// arithmetic. y grows downward when the arena is drawn with (0, 0) at the
-// top left, as on a screen.
+// arithmetic. Draw the arena with y growing upward (origin at the bottom
+// left): then "GAUCHE" (angle + 0.15) turns a ship to its left.
 struct vaisseau {
   double x = 0;
   double y = 0;
