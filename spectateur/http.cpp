@@ -43,10 +43,10 @@ serveur_http::serveur_http(diffusion& d, int vues_max) : diffusion_(d), vues_max
             const std::string reprise = "retry: " + std::to_string(reprise_ms) + "\n\n";
             return sink.write(reprise.data(), reprise.size());
           }
-          const auto suite = diffusion_.attend(*curseur, battement);
-          if (!suite) return false;
-          const std::string& texte = suite->empty() ? std::string(": \n\n") : *suite;
-          return sink.write(texte.data(), texte.size());
+          auto texte = diffusion_.attend(*curseur, battement);
+          if (!texte) return false;
+          if (texte->empty()) *texte = ": \n\n";
+          return sink.write(texte->data(), texte->size());
         },
         [this](bool) { --vues_; });
   });

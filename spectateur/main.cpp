@@ -1,6 +1,7 @@
 #include <signal.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cstdio>
 #include <thread>
 #include <variant>
@@ -60,13 +61,19 @@ int main(int argc, char** argv) {
   sondeur lecteur(source, d, cadence{std::chrono::milliseconds(1000 / o.frequence)},
                   [](bool, const std::string& texte) { ecrit(texte); });
 
+  std::atomic<bool> fini = false;
   std::thread arret([&] {
     int recu = 0;
     sigwait(&signaux, &recu);
     d.ferme();
-    http.arrete();
+    // A stop asked for before the server runs is lost: ask until it ends.
+    while (!fini) {
+      http.arrete();
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
   });
   http.sert();
+  fini = true;
   // sert also returns when listening fails: wake the stopping thread then.
   d.ferme();
   kill(getpid(), SIGTERM);

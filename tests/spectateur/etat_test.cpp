@@ -75,12 +75,8 @@ TEST(JsonEvenements, FieldsAndOrderAsThePageReadsThem) {
     EXPECT_EQ(c.texte.find('\n'), std::string::npos) << c.texte;
     EXPECT_EQ(json::parse(c.texte), c.attendu) << c.texte;
   }
-}
-
-TEST(JsonEvenements, CoordinatesAreIntegers) {
-  image i;
-  i.vaisseaux = {{512, 301, 0, 5, 1}};
-  EXPECT_NE(json_image(i).find("[512,301,"), std::string::npos) << json_image(i);
+  // Coordinates as integers, not "512.0".
+  EXPECT_NE(json_image(i).find("[512,301,1.57,"), std::string::npos) << json_image(i);
 }
 
 TEST(Evenement, OneNamedEventPerBlock) {

@@ -158,6 +158,8 @@ TEST(SpectateurNavigateur, DrawsTheArenaAndComesBackAfterARestart) {
   // jeu-spectateur killed, then started again on the same port: the page
   // sees the stream end, then reads again without being reloaded.
   const int port_http = std::stoi(adresse.substr(adresse.rfind(':') + 1));
+  spectateur->collecte(50ms);
+  EXPECT_EQ(spectateur->erreur(), "") << "a sanitizer's report, for instance";
   spectateur->tue();
   ASSERT_TRUE(attend_jusqua([&] { return (vu = etat())["programme"] == false; }, 10s, 50ms))
       << vu.dump();
@@ -183,6 +185,9 @@ TEST(SpectateurNavigateur, DrawsTheArenaAndComesBackAfterARestart) {
   EXPECT_NE(vu["jeu"]["texte"].get<std::string>().find("game server 127.0.0.1:"),
             std::string::npos)
       << vu.dump();
+  EXPECT_EQ(spectateur->attend_fin(0ms), std::nullopt) << "jeu-spectateur must still run";
+  spectateur->collecte(50ms);
+  EXPECT_EQ(spectateur->erreur(), "");
 }
 
 }  // namespace

@@ -47,7 +47,6 @@ TEST(SpectateurOptions, ErrorsNameWhatIsWrong) {
       {{"--http", "70000"}, "--http"},
       {{"--vues", "0"}, "--vues"},
       {{"--frequence", "1000"}, "--frequence"},
-      {{"--inconnue"}, "--inconnue"},
   };
   for (const auto& c : cas) {
     const auto r = lit(c.arguments);
@@ -56,10 +55,6 @@ TEST(SpectateurOptions, ErrorsNameWhatIsWrong) {
     EXPECT_NE(s.code, 0);
     EXPECT_NE(s.texte.find(c.message), std::string::npos) << s.texte;
   }
-  const auto aide = lit({"--help"});
-  ASSERT_TRUE(std::holds_alternative<sortie_immediate>(aide));
-  EXPECT_EQ(std::get<sortie_immediate>(aide).code, 0);
-  EXPECT_NE(std::get<sortie_immediate>(aide).texte.find("--serveur"), std::string::npos);
 }
 
 }  // namespace
