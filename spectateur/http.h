@@ -24,9 +24,11 @@ class serveur_http {
   int ecoute(const std::string& adresse, int port);
   // Serves until arrete(); call after ecoute.
   void sert();
-  // From any thread: sert returns once the open streams have seen the
-  // diffusion closed, so close it first.
+  // From any thread, once en_service: sert returns when the open streams
+  // have seen the diffusion closed, so close it first.
   void arrete();
+  // sert has begun serving and not ended.
+  bool en_service() const { return serveur_.is_running(); }
 
   // How long a stream waits for an event before it writes a comment, which
   // finds viewers that went away.

@@ -66,11 +66,11 @@ int main(int argc, char** argv) {
     int recu = 0;
     sigwait(&signaux, &recu);
     d.ferme();
-    // A stop asked for before the server runs is lost: ask until it ends.
-    while (!fini) {
-      http.arrete();
+    // A stop asked for before the server runs would be lost.
+    while (!fini && !http.en_service()) {
       std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
+    http.arrete();
   });
   http.sert();
   fini = true;
