@@ -52,8 +52,10 @@ int main(int argc, char** argv) {
   serveur_http http(d, o.vues);
   const int port = http.ecoute(o.ecoute, o.http);
   if (port < 0) {
-    std::fprintf(stderr, "jeu-spectateur: cannot serve on %s port %d\n", o.ecoute.c_str(),
-                 o.http);
+    std::fprintf(stderr,
+                 "jeu-spectateur: cannot serve on %s port %d (in use, or not an address of "
+                 "this machine)\n",
+                 o.ecoute.c_str(), o.http);
     return 2;
   }
   ecrit("open " + adresse_a_ouvrir(o.ecoute, port) + " in a browser");
