@@ -75,4 +75,9 @@ int couleur_proche(std::int64_t couleur, int nb_couleurs) {
   return meilleur;
 }
 
+bool sombre(std::int64_t couleur) {
+  const rgb c = composantes(couleur);
+  return 299 * c.r + 587 * c.g + 114 * c.b < 128'000;
+}
+
 }  // namespace jeu::terminal

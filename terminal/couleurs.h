@@ -27,4 +27,8 @@ rgb teinte_terminal(int indice);
 // system colours, no theme changes.
 int couleur_proche(std::int64_t couleur, int nb_couleurs);
 
+// Whether black text on `couleur` would be hard to read (dark colours take
+// white text instead): its luma (0.299 R + 0.587 G + 0.114 B) under 128.
+bool sombre(std::int64_t couleur);
+
 }  // namespace jeu::terminal

@@ -4,6 +4,8 @@
 #include <langinfo.h>
 
 #include <algorithm>
+#include <initializer_list>
+#include <cstdlib>
 #include <cstring>
 #include <stdexcept>
 
@@ -42,7 +44,13 @@ void cadre(const disposition& d, const glyphes& g) {
 
 ecran::ecran() {
   utf8_ = std::strcmp(nl_langinfo(CODESET), "UTF-8") == 0;
-  if (initscr() == nullptr) throw std::runtime_error("cannot set up the terminal");
+  // newterm, unlike initscr, returns instead of ending the program.
+  terminal_ = newterm(nullptr, stdout, stdin);
+  if (terminal_ == nullptr) {
+    const char* nom = std::getenv("TERM");
+    throw std::runtime_error(std::string("cannot drive this terminal (TERM=") +
+                             (nom != nullptr ? nom : "") + ")");
+  }
   cbreak();  // Ctrl-C still raises SIGINT, which the program turns into a clean end
   noecho();
   keypad(stdscr, TRUE);
@@ -50,18 +58,30 @@ ecran::ecran() {
   if (has_colors()) {
     start_color();
     use_default_colors();
-    if (COLORS >= 256 && COLOR_PAIRS > 256) {
-      nb_couleurs_ = 256;
-    } else if (COLORS >= 16 && COLOR_PAIRS > 16) {
-      nb_couleurs_ = 16;
-    } else if (COLORS >= 8 && COLOR_PAIRS > 8) {
-      nb_couleurs_ = 8;
+    // The colours' pairs, the cubes' and the own ship's must all exist.
+    for (int n : {256, 16, 8}) {
+      if (COLORS >= n && COLOR_PAIRS > n + 2) {
+        nb_couleurs_ = n;
+        break;
+      }
     }
     for (int i = 0; i < nb_couleurs_; ++i) init_pair(static_cast<short>(i + 1), static_cast<short>(i), -1);
+    if (nb_couleurs_ > 0) {
+      paire_propre_ = nb_couleurs_ + 2;
+      if (nb_couleurs_ >= 16) {
+        // Grey cubes, darker than the ships they stand among.
+        paire_cubes_ = nb_couleurs_ + 1;
+        init_pair(static_cast<short>(paire_cubes_), static_cast<short>(couleur_proche(0x606060, nb_couleurs_)), -1);
+      }
+    }
   }
+  if (paire_cubes_ == 0) attributs_cubes_ = A_DIM;
 }
 
-ecran::~ecran() { endwin(); }
+ecran::~ecran() {
+  endwin();
+  delscreen(terminal_);
+}
 
 std::optional<int> ecran::touche(std::chrono::milliseconds delai) {
   timeout(static_cast<int>(delai.count()));
@@ -76,6 +96,16 @@ int ecran::paire(jeu_client::couleur_t c) const {
   return nb_couleurs_ == 0 ? 0 : couleur_proche(c, nb_couleurs_) + 1;
 }
 
+int ecran::paire_propre(jeu_client::couleur_t c) {
+  if (paire_propre_ == 0) return 0;
+  if (couleur_propre_ != c) {
+    const short texte = sombre(c) ? COLOR_WHITE : COLOR_BLACK;
+    init_pair(static_cast<short>(paire_propre_), texte, static_cast<short>(couleur_proche(c, nb_couleurs_)));
+    couleur_propre_ = c;
+  }
+  return paire_propre_;
+}
+
 void ecran::dessine(const scene& s) {
   erase();
   attr_set(A_NORMAL, 0, nullptr);
@@ -83,6 +113,7 @@ void ecran::dessine(const scene& s) {
   const glyphes& g = jeu_de_glyphes(utf8_);
   if (d.arene_visible()) {
     cadre(d, g);
+    attr_set(attributs_cubes_, static_cast<short>(paire_cubes_), nullptr);
     for (const jeu_client::cube& k : s.cubes) {
       const zone z = zone_de(d, k.x1, k.y1, k.x2, k.y2);
       for (int l = z.l0; l <= z.l1; ++l) {
@@ -107,7 +138,10 @@ void ecran::dessine(const scene& s) {
     }
     if (propre != nullptr) {
       const case_ecran p = case_de(d, propre->x, propre->y);
-      attr_set(A_BOLD | A_REVERSE, static_cast<short>(paire(propre->couleur)), nullptr);
+      // Its colour as background, given explicitly: some renderers get
+      // reverse video wrong with 256 colours.
+      const int p_propre = paire_propre(propre->couleur);
+      attr_set(p_propre == 0 ? A_BOLD | A_REVERSE : A_BOLD, static_cast<short>(p_propre), nullptr);
       ecrit(p.ligne, p.colonne, marque_cap(propre->angle, utf8_));
     }
     if (!s.banniere.empty()) {

@@ -2,6 +2,8 @@
 
 // The terminal in curses mode: keys in, the arena and the status bar out.
 
+#include <curses.h>
+
 #include <chrono>
 #include <cstdint>
 #include <optional>
@@ -47,8 +49,16 @@ class ecran {
 
  private:
   int paire(jeu_client::couleur_t c) const;
+  // The pair of the own ship: its colour as background.
+  int paire_propre(jeu_client::couleur_t c);
+  SCREEN* terminal_ = nullptr;
   bool utf8_ = false;
   int nb_couleurs_ = 0;  // colours used: 0 (none), 8, 16 or 256
+  // Pairs 1..nb_couleurs_ draw in colour i - 1; then the cubes', the own ship's.
+  int paire_cubes_ = 0;
+  attr_t attributs_cubes_ = 0;
+  int paire_propre_ = 0;
+  std::optional<jeu_client::couleur_t> couleur_propre_;
 };
 
 }  // namespace jeu::terminal

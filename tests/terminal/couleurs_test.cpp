@@ -56,5 +56,14 @@ TEST(Couleurs, NearestForEachPaletteSize) {
   }
 }
 
+TEST(Couleurs, DarkColoursTakeWhiteText) {
+  const struct {
+    std::int64_t couleur;
+    bool sombre;
+  } cas[] = {{0x000000, true},  {0xFFFFFF, false}, {0xFF0000, true},  {0x0000FF, true},
+             {0x00FF00, false}, {0x800000, true},  {0x808080, false}, {0x7F7F7F, true}};
+  for (const auto& c : cas) EXPECT_EQ(sombre(c.couleur), c.sombre) << std::hex << c.couleur;
+}
+
 }  // namespace
 }  // namespace jeu::terminal
