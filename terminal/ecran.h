@@ -2,8 +2,6 @@
 
 // The terminal in curses mode: keys in, the arena and the status bar out.
 
-#include <curses.h>
-
 #include <chrono>
 #include <cstdint>
 #include <optional>
@@ -11,6 +9,8 @@
 #include <string>
 
 #include "jeu_client.h"
+
+struct screen;  // curses' SCREEN, kept out of the including files
 
 namespace jeu::terminal {
 
@@ -51,12 +51,12 @@ class ecran {
   int paire(jeu_client::couleur_t c) const;
   // The pair of the own ship: its colour as background.
   int paire_propre(jeu_client::couleur_t c);
-  SCREEN* terminal_ = nullptr;
+  ::screen* terminal_ = nullptr;
   bool utf8_ = false;
   int nb_couleurs_ = 0;  // colours used: 0 (none), 8, 16 or 256
   // Pairs 1..nb_couleurs_ draw in colour i - 1; then the cubes', the own ship's.
   int paire_cubes_ = 0;
-  attr_t attributs_cubes_ = 0;
+  unsigned attributs_cubes_ = 0;  // curses attributes
   int paire_propre_ = 0;
   std::optional<jeu_client::couleur_t> couleur_propre_;
 };

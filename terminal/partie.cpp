@@ -99,8 +99,73 @@ void partie::rejoint() {
   }
 }
 
+void partie::lit_touches(ecran& e, std::chrono::steady_clock::time_point jusqua,
+                         std::vector<requete>& actions) {
+  for (;;) {
+    if (signal_recu() != 0 || quitter_) return;
+    const auto reste =
+        std::max(std::chrono::ceil<std::chrono::milliseconds>(jusqua - horloge::now()),
+                 std::chrono::milliseconds::zero());
+    const auto t = e.touche(reste);
+    if (!t) {
+      if (reste.count() == 0) return;
+      continue;
+    }
+    const ordre o = ordre_de(*t);
+    if (o.quoi == commande::quitte) {
+      quitter_ = true;
+    } else if (o.quoi == commande::action && !options_.spectateur && !detruit_) {
+      actions.push_back(o.action);
+      vitesse_.applique(o.action);
+    } else if (o.quoi == commande::rejoint && !options_.spectateur && detruit_) {
+      rejoint();
+    }
+  }
+}
+
+void partie::image(ecran& e, std::vector<requete>& requetes, double images_par_seconde) {
+  const std::size_t nb_actions = requetes.size();
+  if (!options_.spectateur) requetes.push_back(requete::statut);
+  requetes.push_back(requete::vaisseaux);
+  requetes.push_back(requete::balles);
+  if (options_.spectateur) requetes.push_back(requete::stats);
+  auto reponses = connexion_.trame(requetes);
+  std::size_t i = nb_actions;
+  if (!options_.spectateur) {
+    detruit_ = std::get<jeu_client::statut>(reponses[i++]) == jeu_client::statut::mort;
+  }
+  vaisseaux_ = std::move(std::get<std::vector<jeu_client::vaisseau>>(reponses[i++]));
+  balles_ = std::move(std::get<std::vector<jeu_client::balle>>(reponses[i++]));
+  if (options_.spectateur) stats_ = std::get<jeu_client::statistiques>(reponses[i++]);
+
+  etat_barre etat;
+  etat.spectateur = options_.spectateur;
+  etat.detruit = detruit_;
+  etat.max_pt_vie = max_pt_vie_;
+  etat.vitesse = vitesse_.valeur();
+  etat.vaisseaux = vaisseaux_.size();
+  etat.balles = balles_.size();
+  etat.stats = stats_;
+  etat.images_par_seconde = images_par_seconde;
+  etat.message = message_;
+  scene s;
+  s.largeur_arene = taille_.largeur;
+  s.hauteur_arene = taille_.hauteur;
+  s.cubes = cubes_;
+  s.vaisseaux = vaisseaux_;
+  s.balles = balles_;
+  if (!options_.spectateur && !detruit_) {
+    s.propre = couleur_;
+    for (const jeu_client::vaisseau& v : vaisseaux_) {
+      if (v.couleur == couleur_) etat.pt_vie = v.pt_vie;
+    }
+  }
+  if (detruit_) s.banniere = " your ship was destroyed: r rejoins, q quits ";
+  s.barre = texte_barre(etat, e.colonnes());
+  e.dessine(s);
+}
+
 bilan partie::joue(ecran& e) {
-  bilan b;
   const auto debut = horloge::now();
   const auto periode = options_.images_par_seconde > 0
                            ? std::chrono::duration_cast<horloge::duration>(
@@ -108,102 +173,38 @@ bilan partie::joue(ecran& e) {
                            : horloge::duration::zero();
   auto prochaine = debut;
   auto debut_seconde = debut;
+  std::uint64_t images = 0;
   std::uint64_t images_seconde = 0;
   double images_par_seconde = 0;
   std::vector<requete> requetes;
-  std::vector<jeu_client::vaisseau> vaisseaux;
-  std::vector<jeu_client::balle> balles;
-  std::optional<jeu_client::statistiques> stats;
-  bool quitter = false;
 
   const auto termine = [&](std::string raison, int code) {
-    b.raison = std::move(raison);
-    b.code = code;
-    b.secondes = std::chrono::duration<double>(horloge::now() - debut).count();
-    return b;
+    return bilan{std::move(raison), code, images,
+                 std::chrono::duration<double>(horloge::now() - debut).count()};
+  };
+  const auto quitte = [&] {
+    try {
+      connexion_.quitte();
+    } catch (const jeu_client::erreur&) {
+      // Leaving anyway: the server removes the ship when the socket closes.
+    }
   };
 
   try {
     for (;;) {
       requetes.clear();
-      // Keys as they come until the frame is due, then those already typed.
-      for (;;) {
-        if (signal_recu() != 0 || quitter) break;
-        const auto reste = std::max(
-            std::chrono::ceil<std::chrono::milliseconds>(prochaine - horloge::now()),
-            std::chrono::milliseconds::zero());
-        const auto t = e.touche(reste);
-        if (!t) {
-          if (reste.count() == 0) break;
-          continue;
-        }
-        const ordre o = ordre_de(*t);
-        if (o.quoi == commande::quitte) {
-          quitter = true;
-        } else if (o.quoi == commande::action && !options_.spectateur && !detruit_) {
-          requetes.push_back(o.action);
-          vitesse_.applique(o.action);
-        } else if (o.quoi == commande::rejoint && !options_.spectateur && detruit_) {
-          rejoint();
-        }
-      }
+      lit_touches(e, prochaine, requetes);
       if (const int s = signal_recu(); s != 0) {
-        try {
-          connexion_.quitte();
-        } catch (const jeu_client::erreur&) {
-          // Leaving anyway: the server removes the ship when the socket closes.
-        }
+        quitte();
         return termine(fin_par_signal(s), 128 + s);
       }
-      if (quitter) {
-        try {
-          connexion_.quitte();
-        } catch (const jeu_client::erreur&) {
-        }
+      if (quitter_) {
+        quitte();
         return termine("quit", 0);
       }
+      image(e, requetes, images_par_seconde);
 
-      const std::size_t nb_actions = requetes.size();
-      if (!options_.spectateur) requetes.push_back(requete::statut);
-      requetes.push_back(requete::vaisseaux);
-      requetes.push_back(requete::balles);
-      if (options_.spectateur) requetes.push_back(requete::stats);
-      auto reponses = connexion_.trame(requetes);
-      std::size_t i = nb_actions;
-      if (!options_.spectateur) {
-        detruit_ = std::get<jeu_client::statut>(reponses[i++]) == jeu_client::statut::mort;
-      }
-      vaisseaux = std::move(std::get<std::vector<jeu_client::vaisseau>>(reponses[i++]));
-      balles = std::move(std::get<std::vector<jeu_client::balle>>(reponses[i++]));
-      if (options_.spectateur) stats = std::get<jeu_client::statistiques>(reponses[i++]);
-
-      etat_barre etat;
-      etat.spectateur = options_.spectateur;
-      etat.detruit = detruit_;
-      etat.max_pt_vie = max_pt_vie_;
-      etat.vitesse = vitesse_.valeur();
-      etat.vaisseaux = vaisseaux.size();
-      etat.balles = balles.size();
-      etat.stats = stats;
-      etat.images_par_seconde = images_par_seconde;
-      etat.message = message_;
-      scene s;
-      s.largeur_arene = taille_.largeur;
-      s.hauteur_arene = taille_.hauteur;
-      s.cubes = cubes_;
-      s.vaisseaux = vaisseaux;
-      s.balles = balles;
-      if (!options_.spectateur && !detruit_) {
-        s.propre = couleur_;
-        for (const jeu_client::vaisseau& v : vaisseaux) {
-          if (v.couleur == couleur_) etat.pt_vie = v.pt_vie;
-        }
-      }
-      if (detruit_) s.banniere = " your ship was destroyed: r rejoins, q quits ";
-      s.barre = texte_barre(etat, e.colonnes());
-      e.dessine(s);
-
-      ++b.images;
+      ++images;
       ++images_seconde;
       const auto maintenant = horloge::now();
       if (maintenant - debut_seconde >= std::chrono::seconds(1)) {

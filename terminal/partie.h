@@ -2,7 +2,9 @@
 
 // A game seen in the terminal: the connection, the frame loop, why it ended.
 
+#include <chrono>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -38,6 +40,13 @@ class partie {
 
  private:
   partie(const options& o, jeu_client::connexion c, jeu_client::couleur_t couleur);
+  // Takes keys until `jusqua`, then those already typed; the actions go
+  // to `actions`; stops early on q or a signal.
+  void lit_touches(ecran& e, std::chrono::steady_clock::time_point jusqua,
+                   std::vector<jeu_client::requete>& actions);
+  // Sends `requetes` (the actions) with the frame's requests, then redraws.
+  void image(ecran& e, std::vector<jeu_client::requete>& requetes, double images_par_seconde);
+  // A new connection and the same colour, once the ship was destroyed.
   void rejoint();
 
   options options_;
@@ -47,8 +56,12 @@ class partie {
   int max_pt_vie_ = 0;
   std::vector<jeu_client::cube> cubes_;
   bool detruit_ = false;
+  bool quitter_ = false;
   suivi_vitesse vitesse_;
-  std::string message_;
+  std::string message_;  // on the status bar: why a rejoin failed
+  std::vector<jeu_client::vaisseau> vaisseaux_;
+  std::vector<jeu_client::balle> balles_;
+  std::optional<jeu_client::statistiques> stats_;
 };
 
 }  // namespace jeu::terminal
