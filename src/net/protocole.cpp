@@ -13,7 +13,7 @@ namespace jeu {
 
 namespace {
 
-constexpr std::array<std::pair<std::string_view, requete>, 14> literaux{{
+constexpr std::array<std::pair<std::string_view, requete>, 15> literaux{{
     {"GET BALLES\r", requete::balles},
     {"GET CUBES\r", requete::cubes},
     {"GET VAISSEAUX\r", requete::vaisseaux},
@@ -28,6 +28,7 @@ constexpr std::array<std::pair<std::string_view, requete>, 14> literaux{{
     {"PUT ACTION GAUCHE\r", requete::gauche},
     {"PUT ACTION TIRE\r", requete::tire},
     {"PUT ACTION QUITTE\r", requete::quitte},
+    {"GET STATS\r", requete::stats},
 }};
 
 constexpr std::string_view prefixe_enregistrement = "PUT COULEUR VAISSEAU ";
@@ -120,6 +121,8 @@ requete reconnait_requete(std::string_view ligne) {
   return requete::inconnue;
 }
 
+bool demande_spectateur(std::string_view ligne) { return ligne == "PUT SPECTATEUR\r"; }
+
 std::optional<couleur_t> lit_enregistrement(std::string_view ligne) {
   if (!ligne.starts_with(prefixe_enregistrement) || !ligne.ends_with('\r')) return std::nullopt;
   const std::string_view nombre =
@@ -197,6 +200,31 @@ void ajoute_liste(std::string& sortie, std::span<const balle> balles) {
 
 void ajoute_liste(std::string& sortie, std::span<const cube> cubes) {
   ajoute_toute_la_liste(sortie, "PUT CUBES ", cubes, ajoute_cube);
+}
+
+
+void ajoute_stats(std::string& sortie, const etat_serveur& e) {
+  const auto champ = [&](std::string_view nom, std::int64_t valeur) {
+    sortie += ' ';
+    sortie += nom;
+    sortie += '=';
+    ajoute_entier(sortie, valeur);
+  };
+  sortie += "PUT STATS ticks_s=";
+  std::array<char, 40> tampon;
+  const double ticks = std::isfinite(e.ticks_par_seconde) ? e.ticks_par_seconde : 0.0;
+  const auto fin =
+      std::to_chars(tampon.data(), tampon.data() + tampon.size(), ticks, std::chars_format::fixed, 1)
+          .ptr;
+  sortie.append(tampon.data(), fin);
+  champ("tick_us", e.duree_tick_us);
+  champ("tick_p99_us", e.p99_tick_us);
+  champ("joueurs", e.joueurs);
+  champ("spectateurs", e.spectateurs);
+  champ("vaisseaux", e.vaisseaux);
+  champ("balles", e.balles);
+  champ("requetes_s", e.requetes_par_seconde);
+  sortie += "\r\n";
 }
 
 }  // namespace jeu

@@ -31,13 +31,14 @@ enum class requete {
   gauche,
   tire,
   quitte,
+  stats,  // a spectator's request only: for a player it is a syntax error
   inconnue,
 };
 
-// The play request that `ligne` (the bytes before the LF, CR included) is,
-// by exact equality of the whole line with one of the fourteen request
-// literals ("GET STATUT\r", ...); any other line, a NUL inside included, is
-// requete::inconnue.
+// The request that `ligne` (the bytes before the LF, CR included) is, by
+// exact equality of the whole line with one of the fifteen request literals
+// ("GET STATUT\r", ..., "GET STATS\r"); any other line, a NUL inside
+// included, is requete::inconnue.
 requete reconnait_requete(std::string_view ligne);
 
 // The colour of a registration line: "PUT COULEUR VAISSEAU " + the canonical
@@ -45,6 +46,12 @@ requete reconnait_requete(std::string_view ligne);
 // else. Anything else, a number beyond 64 bits included: nullopt.
 std::optional<couleur_t> lit_enregistrement(std::string_view ligne);
 
+// "PUT SPECTATEUR\r", and nothing else: before registering, the connection
+// asks to watch without a ship.
+bool demande_spectateur(std::string_view ligne);
+
+inline constexpr std::string_view reponse_spectateur = "SPECTATEUR ENREGISTRE\r\n";
+inline constexpr std::string_view reponse_statut_spectateur = "PUT STATUT spectateur\r\n";
 inline constexpr std::string_view reponse_enregistre = "VAISSEAU ENREGISTRE\r\n";
 inline constexpr std::string_view reponse_couleur_utilisee = "ERREUR COULEUR UTILISEE\r\n";
 inline constexpr std::string_view reponse_syntaxe = "ERREUR SYNTAXE\r\n";
@@ -71,5 +78,22 @@ const std::string& reponse_constante(requete r);
 void ajoute_liste(std::string& sortie, std::span<const vaisseau> vaisseaux);
 void ajoute_liste(std::string& sortie, std::span<const balle> balles);
 void ajoute_liste(std::string& sortie, std::span<const cube> cubes);
+
+// What "GET STATS" reports.
+struct etat_serveur {
+  double ticks_par_seconde;
+  std::int64_t duree_tick_us;
+  std::int64_t p99_tick_us;
+  std::int64_t joueurs;
+  std::int64_t spectateurs;
+  std::int64_t vaisseaux;
+  std::int64_t balles;
+  std::int64_t requetes_par_seconde;
+};
+
+// "PUT STATS ticks_s=39.9 tick_us=85 tick_p99_us=140 joueurs=20
+// spectateurs=1 vaisseaux=18 balles=40 requetes_s=812\r\n" (one line):
+// ticks_s with one decimal, whatever the locale; the others as integers.
+void ajoute_stats(std::string& sortie, const etat_serveur& e);
 
 }  // namespace jeu

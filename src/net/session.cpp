@@ -2,6 +2,8 @@
 
 #include <unistd.h>
 
+#include <atomic>
+#include <cstdint>
 #include <cstdio>
 #include <optional>
 #include <string>
@@ -9,6 +11,7 @@
 #include "config/configuration.h"
 #include "net/lecteur_lignes.h"
 #include "net/sortie.h"
+#include "net/spectateur.h"
 #include "net/traitement.h"
 #include "simulation/balles.h"
 
@@ -27,6 +30,20 @@ void retire_vaisseau(monde& m, const identite& id) EXCLUDES(m.verrou_monde) {
   detruit_vaisseau(m, id);
 }
 
+// Counts a connection in `compteur` for as long as it lives.
+class presence {
+ public:
+  explicit presence(std::atomic<std::int64_t>& compteur) : compteur_(compteur) {
+    compteur_.fetch_add(1, std::memory_order_relaxed);
+  }
+  ~presence() { compteur_.fetch_sub(1, std::memory_order_relaxed); }
+  presence(const presence&) = delete;
+  presence& operator=(const presence&) = delete;
+
+ private:
+  std::atomic<std::int64_t>& compteur_;
+};
+
 // One connection. Replies accumulate in `sortie_` while further requests
 // are already there to read, and leave in one write before the session
 // waits for the peer: a client that sends several requests at once gets all
@@ -36,8 +53,13 @@ class session {
   session(monde& m, int socket) : m_(m), socket_(socket), lecteur_(socket) {}
 
   void sert() EXCLUDES(m_.verrou_monde) {
-    std::optional<joueur> j = init_client();
-    if (!j) return;
+    std::optional<joueur> j;
+    switch (init_client(j)) {
+      case inscription::aucune: return;
+      case inscription::spectateur: regarde(); return;
+      case inscription::joueur: break;
+    }
+    presence compte(m_.compteurs.joueurs);
     fin_partie fin = fin_partie::echec;
     try {
       fin = joue(*j);
@@ -72,33 +94,62 @@ class session {
     if (!lecteur_.ligne_prete() || sortie_.size() >= envoi_min) {
       if (!envoie()) return lecture::ecriture_ratee;
     }
-    return lecteur_.lit() == lecteur_lignes::resultat::ligne ? lecture::ligne : lecture::fin;
+    if (lecteur_.lit() != lecteur_lignes::resultat::ligne) return lecture::fin;
+    m_.compteurs.requetes.fetch_add(1, std::memory_order_relaxed);
+    return lecture::ligne;
   }
 
-  // Registration: reads lines until a ship is created. nullopt when the
+  enum class inscription { aucune, joueur, spectateur };
+
+  // Registration: reads lines until a ship is created (then `j` is its
+  // player) or the connection becomes a spectator's. `aucune` when the
   // stream ends or a write fails; then no ship of this session is left in
-  // the world. The welcome reply leaves with the play phase's first write.
-  std::optional<joueur> init_client() EXCLUDES(m_.verrou_monde) {
+  // the world. The welcome reply leaves with the next phase's first write.
+  inscription init_client(std::optional<joueur>& j) EXCLUDES(m_.verrou_monde) {
     for (;;) {
-      if (lit() != lecture::ligne) return std::nullopt;
+      if (lit() != lecture::ligne) return inscription::aucune;
       issue_enregistrement issue = lecteur_.tronquee()
                                        ? refuse_enregistrement(lecteur_.ligne())
                                        : enregistre(m_, lecteur_.ligne(), configuration::debug);
       if (!issue.journal.empty() && !zorvex_print(stdout, issue.journal)) {
         if (issue.id) retire_vaisseau(m_, *issue.id);
-        return std::nullopt;
+        return inscription::aucune;
       }
       if (issue.id) {
         // Out of memory from here on must not leave a ship without its session.
         try {
           sortie_ += issue.reponse;
-          return joueur(*issue.id, configuration::debug);
+          j.emplace(*issue.id, configuration::debug);
+          return inscription::joueur;
         } catch (...) {
           retire_vaisseau(m_, *issue.id);
           throw;
         }
       }
       sortie_ += issue.reponse;
+      if (issue.spectateur) return inscription::spectateur;
+    }
+  }
+
+  // A spectator's connection, until it quits or its stream ends. It holds
+  // the lock only to read the world, as players do.
+  void regarde() EXCLUDES(m_.verrou_monde) {
+    presence compte(m_.compteurs.spectateurs);
+    spectateur s;
+    for (;;) {
+      if (lit() != lecture::ligne) return;
+      issue_requete issue;
+      if (lecteur_.tronquee()) {
+        issue = s.refuse_ligne();
+      } else {
+        VerrouGarde garde(m_.verrou_monde);
+        issue = s.traite_requete(m_, lecteur_.ligne());
+      }
+      s.ajoute_reponse(sortie_);
+      if (issue.fin) {
+        envoie();
+        return;
+      }
     }
   }
 

@@ -18,17 +18,6 @@ std::string ligne_erreur(std::string_view ligne) {
   return texte;
 }
 
-// A copy kept between requests must not pin the memory of a huge list.
-template <class T>
-void vide(std::vector<T>& v) {
-  constexpr std::size_t garde_max = 4096;
-  if (v.capacity() > garde_max) {
-    std::vector<T>().swap(v);
-  } else {
-    v.clear();
-  }
-}
-
 // The log of a list reply: the request's words, then "  " + each line.
 void journal_liste(std::string& journal, std::string_view reponse) {
   journal += '\n';
@@ -66,6 +55,11 @@ issue_enregistrement refuse_enregistrement(std::string_view debut) {
 
 issue_enregistrement enregistre(monde& m, std::string_view ligne, bool journalise) {
   issue_enregistrement issue;
+  if (demande_spectateur(ligne)) {
+    issue.reponse = reponse_spectateur;
+    issue.spectateur = true;
+    return issue;
+  }
   const std::optional<couleur_t> couleur = lit_enregistrement(ligne);
   if (!couleur) return refuse_enregistrement(ligne);
   // Built before the ship exists, so that nothing can fail once it does.
@@ -105,48 +99,38 @@ void joueur::ajoute_journal(issue_requete& issue, std::string_view texte,
 
 issue_requete joueur::traite_requete(monde& m, std::string_view ligne) {
   issue_requete issue;
-  en_attente_ = attente::texte;
   const auto constante = [&](std::string_view texte, std::string_view reponse) {
-    texte_ = reponse;
+    reponse_.texte(reponse);
     ajoute_journal(issue, texte, "\n  ");
     if (journalise_) issue.journal += reponse;
   };
   const auto demande_action = [&](std::string_view texte, action a) {
     ajoute_journal(issue, texte, "\n  OK\n");
-    texte_ = reponse_ok;
+    reponse_.texte(reponse_ok);
     return a;
   };
   // In debug mode the log holds the whole reply, written under the lock
-  // like every play log line: format it now and send that text.
-  const auto liste = [&](std::string_view texte, auto& copie, const auto& origine,
-                         attente sorte) {
-    copie.assign(origine.begin(), origine.end());
-    en_attente_ = sorte;
+  // like every play log line: format it now.
+  const auto liste = [&](std::string_view texte) {
     if (!journalise_) return;
-    texte_.clear();
-    ajoute_liste(texte_, std::span(std::as_const(copie)));
-    vide(copie);
-    en_attente_ = attente::texte;
     ajoute_journal(issue, texte, "");
-    journal_liste(issue.journal, texte_);
+    journal_liste(issue.journal, reponse_.formate());
   };
 
   std::optional<action> a;
   switch (reconnait_requete(ligne)) {
     case requete::balles:
-      liste("demande la liste des balles", copie_balles_, m.balles, attente::balles);
+      reponse_.balles(m.balles);
+      liste("demande la liste des balles");
       break;
     case requete::vaisseaux:
-      liste("demande la liste des vaisseaux", copie_vaisseaux_, m.vaisseaux, attente::vaisseaux);
+      reponse_.vaisseaux(m.vaisseaux);
+      liste("demande la liste des vaisseaux");
       break;
     case requete::cubes:
       // The cubes never change and are read without the lock.
-      en_attente_ = attente::cubes;
-      if (reponse_cubes_.empty()) ajoute_liste(reponse_cubes_, m.cubes);
-      if (journalise_) {
-        ajoute_journal(issue, "demande la liste des cubes", "");
-        journal_liste(issue.journal, reponse_cubes_);
-      }
+      reponse_.cubes(m.cubes);
+      liste("demande la liste des cubes");
       break;
     case requete::max_pt_vie:
       constante("demande le nombre max de pt vie", reponse_constante(requete::max_pt_vie));
@@ -181,9 +165,10 @@ issue_requete joueur::traite_requete(monde& m, std::string_view ligne) {
     case requete::quitte:
       ajoute_journal(issue, "s'est barre", "\n  OK\n");
       detruit_vaisseau(m, id_);
-      texte_ = reponse_ok;
+      reponse_.texte(reponse_ok);
       issue.fin = true;
       break;
+    case requete::stats:  // spectators only
     case requete::inconnue:
       return refuse_ligne(ligne);
   }
@@ -193,32 +178,12 @@ issue_requete joueur::traite_requete(monde& m, std::string_view ligne) {
 
 issue_requete joueur::refuse_ligne(std::string_view debut) {
   issue_requete issue;
-  en_attente_ = attente::texte;
   ajoute_journal(issue, "fait une demande incorrecte : ", debut);
   if (journalise_) issue.journal += '\n';
-  texte_ = reponse_syntaxe;
+  reponse_.texte(reponse_syntaxe);
   return issue;
 }
 
-void joueur::ajoute_reponse(std::string& sortie) {
-  switch (en_attente_) {
-    case attente::texte:
-      sortie += texte_;
-      break;
-    case attente::vaisseaux:
-      ajoute_liste(sortie, std::span(std::as_const(copie_vaisseaux_)));
-      vide(copie_vaisseaux_);
-      break;
-    case attente::balles:
-      ajoute_liste(sortie, std::span(std::as_const(copie_balles_)));
-      vide(copie_balles_);
-      break;
-    case attente::cubes:
-      sortie += reponse_cubes_;
-      break;
-  }
-  en_attente_ = attente::texte;
-  texte_.clear();
-}
+void joueur::ajoute_reponse(std::string& sortie) { reponse_.ajoute(sortie); }
 
 }  // namespace jeu

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "net/protocole.h"
+#include "net/reponse_differee.h"
 #include "world/monde.h"
 
 namespace jeu {
@@ -33,10 +34,13 @@ struct issue_enregistrement {
   std::string reponse;
   std::string journal;
   std::optional<identite> id;  // set when the ship was created
+  bool spectateur = false;     // set when the connection became a spectator's
 };
 
-// Handles one line of the registration phase. A line that is not a
-// registration request gets "ERREUR SYNTAXE" and the log line
+// Handles one line of the registration phase. "PUT SPECTATEUR" makes the
+// connection a spectator's (reply "SPECTATEUR ENREGISTRE", no log, no
+// world access). Another line that is not a registration request gets
+// "ERREUR SYNTAXE" and the log line
 // "erreur client: <line>\n"; otherwise, in one hold of m.verrou_monde, the
 // ship is created (reply "VAISSEAU ENREGISTRE", with the log line
 // "Oh, un nouveau client (<name>)\n" when `journalise`) or refused ("ERREUR
@@ -84,16 +88,7 @@ class joueur {
   identite id_;
   bool journalise_;
   std::string prefixe_;
-  // The reply waiting for ajoute_reponse: `texte_` (short replies, and list
-  // replies already formatted for the log), a list copied under the lock,
-  // or the cubes.
-  enum class attente { texte, vaisseaux, balles, cubes };
-  attente en_attente_ = attente::texte;
-  std::string texte_;
-  std::vector<vaisseau> copie_vaisseaux_;
-  std::vector<balle> copie_balles_;
-  // The cubes never change: their reply is built on the first "GET CUBES".
-  std::string reponse_cubes_;
+  reponse_differee reponse_;
 };
 
 }  // namespace jeu

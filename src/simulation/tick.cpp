@@ -18,7 +18,11 @@ bool avance_monde_protege(monde& m) {
   // handler runs.
   try {
     VerrouGarde garde(m.verrou_monde);
+    const horloge::time_point debut = horloge::now();
     avance_monde(m);
+    const horloge::time_point fin = horloge::now();
+    m.ticks.note_tick(fin, std::chrono::duration_cast<std::chrono::microseconds>(fin - debut),
+                      m.compteurs.requetes.load(std::memory_order_relaxed));
     return true;
   } catch (...) {
     return false;

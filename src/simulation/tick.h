@@ -8,9 +8,10 @@ namespace jeu {
 // REQUIRES: m.verrou_monde.
 void avance_monde(monde& m) REQUIRES(m.verrou_monde);
 
-// One tick under m.verrou_monde, which is released on every path. Whatever
-// the tick throws is swallowed (the world may then be partly advanced);
-// returns false in that case. EXCLUDES: m.verrou_monde.
+// One tick under m.verrou_monde, which is released on every path, noted in
+// m.ticks with its duration. Whatever the tick throws is swallowed (the
+// world may then be partly advanced, and the tick is not noted); returns
+// false in that case. EXCLUDES: m.verrou_monde.
 bool avance_monde_protege(monde& m) EXCLUDES(m.verrou_monde);
 
 // The simulation thread's body: for ever, avance_monde_protege, then sleep

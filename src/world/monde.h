@@ -11,6 +11,7 @@
 #include "world/aleatoire.h"
 #include "world/index_vaisseaux.h"
 #include "world/liste_balles.h"
+#include "world/mesures.h"
 #include "world/records.h"
 #include "world/verrou.h"
 
@@ -59,6 +60,11 @@ struct monde {
   aleatoire alea GUARDED_BY(verrou_monde);
   // Serial of the next ship created; never reused.
   std::uint64_t prochaine_serie GUARDED_BY(verrou_monde) = 1;
+
+  // The server's view of itself, for spectators: the recent ticks (noted by
+  // the simulation thread) and the sessions' counters (atomics, no lock).
+  mesures ticks GUARDED_BY(verrou_monde);
+  compteurs_sessions compteurs;
 };
 
 }  // namespace jeu

@@ -33,7 +33,8 @@ TEST(Protocole, RecognisesOnlyTheWholeLiteralLines) {
       {"PUT ACTION DROITE\r", requete::droite},
       {"PUT ACTION GAUCHE\r", requete::gauche},
       {"PUT ACTION TIRE\r", requete::tire},
-      {"PUT ACTION QUITTE\r", requete::quitte}};
+      {"PUT ACTION QUITTE\r", requete::quitte},
+      {"GET STATS\r", requete::stats}};
   for (const auto& [ligne, attendue] : connues) {
     EXPECT_EQ(reconnait_requete(ligne), attendue) << ligne;
     // The same bytes with anything removed or added are not a request.

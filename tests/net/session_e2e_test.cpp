@@ -283,6 +283,46 @@ TEST_F(Serveur, QuitAndDisconnectionRemoveTheShip) {
   EXPECT_EQ(inscrit(d, 3), "VAISSEAU ENREGISTRE\r\n");
 }
 
+// A spectator watches a player without being in the world, and its figures
+// count the connections as they come and go. Spectators are never logged.
+TEST_F(Serveur, SpectatorWatchesAndCountsWithoutAShip) {
+  demarre(true);
+  client_tcp spectateur(port_);
+  ASSERT_EQ(spectateur.demande("PUT SPECTATEUR"), "SPECTATEUR ENREGISTRE\r\n");
+  client_tcp joueur(port_);
+  ASSERT_EQ(inscrit(joueur, rouge), "VAISSEAU ENREGISTRE\r\n");
+  const auto liste = vaisseaux(spectateur);
+  ASSERT_TRUE(liste);
+  ASSERT_EQ(liste->size(), 1u);
+  EXPECT_TRUE(liste->front().ends_with(" 5 16711680\r\n")) << liste->front();
+  EXPECT_EQ(spectateur.demande("GET STATUT"), "PUT STATUT spectateur\r\n");
+  EXPECT_EQ(spectateur.demande("PUT COULEUR VAISSEAU 255"), "ERREUR SYNTAXE\r\n");
+
+  const std::regex forme(
+      R"(PUT STATS ticks_s=(\d+\.\d) tick_us=\d+ tick_p99_us=\d+ joueurs=(\d+) )"
+      R"(spectateurs=(\d+) vaisseaux=(\d+) balles=\d+ requetes_s=\d+\r\n)");
+  // (ticks per second, players, spectators, ships) once the ticks have started.
+  const auto stats = [&] {
+    const std::optional<std::string> ligne = spectateur.demande("GET STATS");
+    std::smatch champs;
+    EXPECT_TRUE(ligne && std::regex_match(*ligne, champs, forme)) << ligne.value_or("(none)");
+    if (champs.empty()) return std::string("malformed");
+    return champs[2].str() + " " + champs[3].str() + " " + champs[4].str() +
+           (std::stod(champs[1].str()) > 0 ? "" : " no ticks");
+  };
+  EXPECT_TRUE(attend_jusqua([&] { return stats() == "1 1 1"; }, 10s, 50ms)) << stats();
+  client_tcp autre(port_);
+  ASSERT_EQ(autre.demande("PUT SPECTATEUR"), "SPECTATEUR ENREGISTRE\r\n");
+  EXPECT_EQ(stats(), "1 2 1");
+  ASSERT_TRUE(joueur.envoie("PUT ACTION QUITTE\r\n"));
+  EXPECT_EQ(joueur.ligne(), "OK\r\n");
+  EXPECT_EQ(autre.demande("PUT ACTION QUITTE"), "OK\r\n");
+  EXPECT_TRUE(autre.attend_fermeture(5s));
+  EXPECT_TRUE(attend_jusqua([&] { return stats() == "0 1 0"; }, 10s, 50ms)) << stats();
+  attend_journal("Le client rouge s'est barre\n  OK\n");
+  EXPECT_EQ(serveur_->sortie(), demarrage + "Oh, un nouveau client (rouge)\nLe client rouge s'est barre\n  OK\n");
+}
+
 TEST_F(Serveur, DebugLogOfARedPlayer) {
   demarre(true);
   client_tcp a(port_);

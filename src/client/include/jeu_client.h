@@ -3,7 +3,10 @@
 // jeu_client: a client for serveur_jeu's text protocol (docs/protocole.md).
 // One `connexion` per TCP connection; not shared between threads. Every
 // failure is an `erreur` exception naming what happened; no call waits
-// longer than the connection's delay for the server.
+// longer than the connection's delay for the server. A refusal (syntaxe,
+// couleur_utilisee) leaves the connection usable; after any other error the
+// replies could no longer be matched to their requests, so the connection
+// is closed (descripteur() is -1) and every later call throws erreur(fermee).
 
 #include <chrono>
 #include <cstdint>
@@ -21,8 +24,8 @@ namespace jeu_client {
 using couleur_t = std::int64_t;
 
 // Coordinates are the integers the server sends, held as doubles for
-// arithmetic. y grows downward when the arena is drawn with (0, 0) at the
-// top left, as on a screen.
+// arithmetic. Draw the arena with y growing upward (origin at the bottom
+// left): then "GAUCHE" (angle + 0.15) turns a ship to its left.
 struct vaisseau {
   double x = 0;
   double y = 0;
@@ -136,7 +139,9 @@ class connexion {
   void devient_spectateur();
 
   // A frame: every request of `requetes` in one write, then their replies,
-  // parsed in order. The same as envoie then recoit.
+  // parsed in order. The same as envoie then recoit, within one delay. A
+  // refused request ("ERREUR SYNTAXE") throws erreur(syntaxe) once every
+  // reply of the frame is read.
   std::vector<reponse> trame(std::span<const requete> requetes);
 
   // The two halves of a frame, for a program that drives many connections:

@@ -1,0 +1,100 @@
+// jeu-bots: robots to play against. Each robot has its own connection and
+// colour, polls and acts at a fixed rate, and comes back on a new
+// connection when its ship is destroyed.
+#include <sys/resource.h>
+
+#include <CLI/CLI.hpp>
+#include <atomic>
+#include <csignal>
+#include <cstdio>
+#include <string>
+#include <thread>
+
+#include "equipe.h"
+#include "jeu_client.h"
+#include "tableau.h"
+
+namespace {
+
+std::atomic<bool> arret{false};
+
+extern "C" void sur_signal(int) { arret.store(true); }
+
+void leve_limite_fichiers() {
+  rlimit limite{};
+  if (getrlimit(RLIMIT_NOFILE, &limite) == 0 && limite.rlim_cur < limite.rlim_max) {
+    limite.rlim_cur = limite.rlim_max;
+    setrlimit(RLIMIT_NOFILE, &limite);
+  }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  using namespace jeu::bots;
+  options_equipe o;
+  std::string sorte = "mixte";
+  double duree_s = 0;
+  bool muet = false;
+  CLI::App app{"jeu-bots: robots that play serveur_jeu, each on its own connection"};
+  app.add_option("hote", o.hote, "server address")->capture_default_str();
+  app.add_option("port", o.port, "server port")->capture_default_str()->check(CLI::Range(1, 65535));
+  app.add_option("-n,--nombre", o.nombre, "robots")->capture_default_str()->check(CLI::Range(1, 5000));
+  app.add_option("-c,--comportement", sorte, "tourelle, chasseur or mixte (alternating)")
+      ->capture_default_str()
+      ->check(CLI::IsMember({"tourelle", "chasseur", "mixte"}));
+  app.add_option("-d,--duree", duree_s, "seconds to play; 0: until Ctrl-C")
+      ->capture_default_str()->check(CLI::NonNegativeNumber);
+  app.add_option("-f,--frequence", o.frequence, "frames per second and robot")
+      ->capture_default_str()->check(CLI::Range(0.1, 200.0));
+  app.add_option("--fils", o.fils, "threads driving the robots")
+      ->capture_default_str()->check(CLI::Range(1, 64));
+  app.add_flag("-q,--muet", muet, "no progress line each second");
+  CLI11_PARSE(app, argc, argv);
+
+  if (sorte == "mixte") {
+    o.sortes = {comportement::tourelle, comportement::chasseur};
+  } else {
+    o.sortes = {*lit_comportement(sorte)};
+  }
+  o.duree = std::chrono::milliseconds(static_cast<long long>(duree_s * 1000));
+  leve_limite_fichiers();
+  std::signal(SIGINT, sur_signal);
+  std::signal(SIGTERM, sur_signal);
+  std::signal(SIGPIPE, SIG_IGN);
+
+  // The cubes never change: one spectator's connection reads them for all,
+  // then reports the server's figures each second.
+  std::vector<jeu_client::cube> cubes;
+  std::optional<jeu_client::connexion> spectateur;
+  try {
+    spectateur.emplace(jeu_client::connexion::ouvre(o.hote, o.port, o.delai));
+    spectateur->devient_spectateur();
+    cubes = spectateur->cubes();
+  } catch (const jeu_client::erreur& e) {
+    std::fprintf(stderr, "jeu-bots: %s:%d: %s\n", o.hote.c_str(), o.port, e.what());
+    return 1;
+  }
+  std::fprintf(stderr, "jeu-bots: %d robots on %s:%d, %g frames/s each; Ctrl-C stops them\n",
+               o.nombre, o.hote.c_str(), o.port, o.frequence);
+
+  const bilan_equipe b = lance_equipe(o, cubes, arret, [&](int en_jeu, std::int64_t trames) {
+    if (muet) return;
+    std::string serveur;
+    try {
+      const jeu_client::statistiques s = spectateur->stats();
+      char texte[160];
+      std::snprintf(texte, sizeof texte,
+                    " | server: %.1f ticks/s, tick p99 %lld us, %lld requests/s",
+                    s.ticks_par_seconde, static_cast<long long>(s.p99_tick_us),
+                    static_cast<long long>(s.requetes_par_seconde));
+      serveur = texte;
+    } catch (const jeu_client::erreur& e) {
+      serveur = std::string(" | server: ") + e.what();
+    }
+    std::fprintf(stderr, "%d/%d robots in play, %lld frames/s%s\n", en_jeu, o.nombre,
+                 static_cast<long long>(trames), serveur.c_str());
+  });
+  std::fputs(tableau(b).c_str(), stdout);
+  return 0;
+}

@@ -1,0 +1,35 @@
+#pragma once
+
+// The POSIX socket calls, each bounded by a deadline.
+
+#include <chrono>
+#include <string>
+#include <string_view>
+
+namespace jeu_client::interne {
+
+// When a call must give up, and the delay it came from (for messages).
+struct echeance {
+  explicit echeance(std::chrono::milliseconds d)
+      : fin(std::chrono::steady_clock::now() + d), delai(d) {}
+  std::chrono::steady_clock::time_point fin;
+  std::chrono::milliseconds delai;
+};
+
+// A TCP socket connected to `hote` (a name or an address) on `port`:
+// non-blocking, close-on-exec, without Nagle's delay. Each address of the
+// name is tried in turn until `e`. Throws erreur(connexion) naming the host
+// and the last failure.
+int connecte(const std::string& hote, int port, const echeance& e);
+
+// Writes all of `octets` (in one send when the socket has room for them).
+// Throws erreur(fermee) when the connection is broken, erreur(delai) when
+// the peer has not taken everything by `e`.
+void ecrit(int fd, std::string_view octets, const echeance& e);
+
+// Appends to `tampon` the bytes that have come on `fd`, waiting until `e`
+// for at least one; false at the end of the stream. Throws erreur(fermee)
+// when the connection is broken, erreur(delai) when nothing comes by `e`.
+bool lit(int fd, std::string& tampon, const echeance& e);
+
+}  // namespace jeu_client::interne

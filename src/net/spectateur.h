@@ -1,0 +1,40 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "net/reponse_differee.h"
+#include "net/traitement.h"
+#include "world/monde.h"
+
+namespace jeu {
+
+// A spectator's connection: it has no ship and never changes the world.
+// Like joueur, each request is handled in two steps: traite_requete under
+// the world lock, then ajoute_reponse without it. Spectators are not logged.
+class spectateur {
+ public:
+  // Handles one request line (bytes before the LF, CR included). The GET
+  // requests get the players' replies, except "GET STATUT", answered
+  // "PUT STATUT spectateur"; "GET STATS" reports the server's figures;
+  // "PUT ACTION QUITTE" answers "OK" and sets `fin`; anything else, the
+  // other actions and registration included, is "ERREUR SYNTAXE".
+  // REQUIRES: m.verrou_monde.
+  issue_requete traite_requete(const monde& m, std::string_view ligne) REQUIRES(m.verrou_monde);
+
+  // A line longer than taille_max_ligne: "ERREUR SYNTAXE". No lock.
+  issue_requete refuse_ligne();
+
+  // Appends the reply to the last request handled to `sortie`. Call it once
+  // after each traite_requete or refuse_ligne; no lock needed.
+  void ajoute_reponse(std::string& sortie) { reponse_.ajoute(sortie); }
+
+ private:
+  reponse_differee reponse_;
+};
+
+// The figures of "GET STATS" at `maintenant`. REQUIRES: m.verrou_monde.
+etat_serveur etat_du_serveur(const monde& m, horloge::time_point maintenant)
+    REQUIRES(m.verrou_monde);
+
+}  // namespace jeu

@@ -1,0 +1,57 @@
+#pragma once
+
+#include <array>
+#include <atomic>
+#include <chrono>
+#include <cstddef>
+#include <cstdint>
+
+namespace jeu {
+
+using horloge = std::chrono::steady_clock;
+
+// Counted by the sessions, without the world lock.
+struct compteurs_sessions {
+  std::atomic<std::uint64_t> requetes{0};  // request lines received, on any connection
+  std::atomic<std::int64_t> joueurs{0};    // connections in the play phase
+  std::atomic<std::int64_t> spectateurs{0};
+};
+
+// The recent ticks, for "GET STATS": their durations, and when they ended
+// with the request count of that moment, which gives the request rate
+// without a thread of its own. No lock of its own: the world keeps it under
+// verrou_monde.
+class mesures {
+ public:
+  static constexpr std::size_t ticks_gardes = 1000;
+
+  // A tick that ended at `fin` after `duree`, when `requetes` requests had
+  // been received. Updates the p99 too, so that a reader's work stays O(1).
+  void note_tick(horloge::time_point fin, std::chrono::microseconds duree, std::uint64_t requetes);
+
+  struct apercu {
+    double ticks_par_seconde = 0;  // ticks that ended in the second before `maintenant`
+    std::int64_t duree_tick_us = 0;  // the last tick; 0 before the first
+    std::int64_t p99_tick_us = 0;    // of the last ticks_gardes ticks
+    std::int64_t requetes_par_seconde = 0;
+  };
+  // The figures as of `maintenant`, when `requetes` requests had been
+  // received; `maintenant` is not before the last tick noted.
+  apercu calcule(horloge::time_point maintenant, std::uint64_t requetes) const;
+
+ private:
+  // Ticks are at least a tick period apart, so the last second holds far
+  // fewer than this many.
+  static constexpr std::size_t fins_gardees = 64;
+  struct fin_tick {
+    horloge::time_point fin;
+    std::uint64_t requetes;  // the request counter when it ended
+  };
+  std::array<std::int64_t, ticks_gardes> durees_us_{};
+  std::array<std::int64_t, ticks_gardes> tri_{};  // scratch for the p99
+  std::array<fin_tick, fins_gardees> fins_{};
+  std::size_t notes_ = 0;  // ticks noted so far
+  std::int64_t p99_us_ = 0;
+};
+
+}  // namespace jeu

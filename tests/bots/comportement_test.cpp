@@ -1,0 +1,102 @@
+// The robots' decisions, on worlds written by hand.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+#include <vector>
+
+#include "comportement.h"
+#include "equipe.h"
+
+namespace jeu::bots {
+namespace {
+
+using jeu_client::cube;
+using jeu_client::requete;
+using jeu_client::vaisseau;
+constexpr double pi = std::numbers::pi;
+
+long compte(const std::vector<requete>& actions, requete r) {
+  return std::count(actions.begin(), actions.end(), r);
+}
+
+TEST(Comportement, AnglesAndSpeed) {
+  EXPECT_NEAR(ecart_angle(0.1, 0.0), 0.1, 1e-12);
+  EXPECT_NEAR(ecart_angle(0.0, 0.1 + 4 * pi), -0.1, 1e-12);
+  EXPECT_NEAR(ecart_angle(pi, 0.0), pi, 1e-12);
+  EXPECT_NEAR(ecart_angle(-pi, 0.0), pi, 1e-12) << "(-pi, pi]";
+  EXPECT_NEAR(ecart_angle(3 * pi / 2, 0.0), -pi / 2, 1e-12);
+  EXPECT_NEAR(vitesse_apres(2.95, requete::accelere), 3.0, 1e-12);
+  EXPECT_NEAR(vitesse_apres(-1.95, requete::decelere), -2.0, 1e-12);
+  EXPECT_NEAR(vitesse_apres(1.0, requete::tire), 1.0, 1e-12);
+}
+
+TEST(Comportement, TurretTurnsTowardTheNearestShipAndFiresWhenAligned) {
+  const vaisseau moi{500, 500, 0.0, 5, 1};
+  struct cas {
+    std::vector<vaisseau> autres;
+    double vitesse;
+    long gauche, droite, tire, decelere;
+  };
+  const std::vector<cas> table{
+      // Straight ahead: fire, no turn.
+      {{{600, 500, 0, 5, 2}}, 0.0, 0, 0, 1, 0},
+      // Nearest at +0.3 rad (left, y up), a farther one ahead: two left turns, then fire.
+      {{{800, 500, 0, 5, 2}, {500 + 100 * std::cos(0.3), 500 + 100 * std::sin(0.3), 0, 5, 3}},
+       0.0, 2, 0, 1, 0},
+      // Behind: at most four turns a frame, no shot.
+      {{{400, 499, 0, 5, 2}}, 0.0, 0, 4, 0, 0},
+      // Alone: nothing to do but stop.
+      {{}, 0.3, 0, 0, 0, 3},
+      // Straight ahead but out of range: keep the bullets.
+      {{{1300, 500, 0, 5, 2}}, 0.0, 0, 0, 0, 0},
+  };
+  for (std::size_t i = 0; i < table.size(); ++i) {
+    std::vector<vaisseau> tous = table[i].autres;
+    tous.push_back(moi);
+    const auto a = decide(comportement::tourelle, moi, table[i].vitesse, tous, {});
+    EXPECT_EQ(compte(a, requete::gauche), table[i].gauche) << i;
+    EXPECT_EQ(compte(a, requete::droite), table[i].droite) << i;
+    EXPECT_EQ(compte(a, requete::tire), table[i].tire) << i;
+    EXPECT_EQ(compte(a, requete::decelere), table[i].decelere) << i;
+    EXPECT_EQ(compte(a, requete::accelere), 0) << i;
+    if (table[i].tire) EXPECT_EQ(a.back(), requete::tire) << i << ": the shot follows the turns";
+  }
+}
+
+TEST(Comportement, HunterClosesInAndGoesAroundCubes) {
+  const vaisseau moi{100, 500, 0.0, 5, 1};
+  const vaisseau loin{800, 500, 0.0, 5, 2};
+  // Open field: heads straight on, speeds up, fires only in range.
+  auto a = decide(comportement::chasseur, moi, 0.0, std::vector{moi, loin}, {});
+  EXPECT_EQ(compte(a, requete::gauche) + compte(a, requete::droite), 0);
+  EXPECT_EQ(compte(a, requete::accelere), 5);
+  EXPECT_EQ(compte(a, requete::tire), 0);
+  const vaisseau pres{250, 500, 0.0, 5, 2};
+  a = decide(comportement::chasseur, moi, 2.0, std::vector{moi, pres}, {});
+  EXPECT_EQ(compte(a, requete::tire), 1);
+
+  // A cube straight ahead: turn away from it, slow down, never stop dead.
+  const std::vector<cube> mur{{115, 485, 137, 507}};
+  EXPECT_TRUE(bloque(112, 500, mur, 2.0));
+  EXPECT_FALSE(bloque(100, 470, mur, 2.0));
+  a = decide(comportement::chasseur, moi, 2.0, std::vector{moi, loin}, mur);
+  EXPECT_GT(compte(a, requete::gauche) + compte(a, requete::droite), 0);
+  EXPECT_GT(compte(a, requete::decelere), 0);
+  // The arena's edge is a wall too.
+  EXPECT_TRUE(bloque(5, 500, {}, 0.0));
+  EXPECT_TRUE(bloque(500, 985, {}, 0.0));
+}
+
+TEST(Comportement, RobotColoursAreDistinct) {
+  const auto couleurs = couleurs_robots(2000);
+  std::vector<jeu_client::couleur_t> triees = couleurs;
+  std::sort(triees.begin(), triees.end());
+  EXPECT_EQ(std::adjacent_find(triees.begin(), triees.end()), triees.end());
+  for (const auto c : couleurs) EXPECT_TRUE(c >= 0 && c <= 0xFFFFFF) << c;
+  EXPECT_EQ(couleurs_robots(5), std::vector(couleurs.begin(), couleurs.begin() + 5));
+}
+
+}  // namespace
+}  // namespace jeu::bots
