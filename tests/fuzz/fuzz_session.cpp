@@ -13,21 +13,27 @@
 //     ticks in all per input, so that an input stays quick to run.
 // So "0PUT COULEUR VAISSEAU 255\r\n" is client 0 registering colour 255, and
 // "3GET VAISSEAUX\r\n" is client 0 asking for the ships, then one tick.
-// A client starts in the registration phase and goes back to it (a new
-// connection) after "PUT ACTION QUITTE" or a close.
+// A client starts in the registration phase, where "PUT SPECTATEUR\r" makes
+// it a spectator (net/spectateur.h), and goes back to it (a new connection)
+// after "PUT ACTION QUITTE" or a close. The fuzz target counts players and
+// spectators in m.compteurs, as the sessions do; it times no tick, so "GET
+// STATS" reports tick and request rates of 0.
 //
 // Checked after every line and every tick: the world's invariants (ships'
 // life, speed, place, colours and order; bullets' place and counts per
 // colour) and the position index (session/invariants.h); the whole index is
 // walked at the end of the input, once every client has closed: an entry
 // left behind would still be there.
-// Checked for every reply: its form, byte for byte, by a parser of its own
+// After every line, every ship belongs to a connected player. Checked for
+// every reply: its form, byte for byte, by a parser of its own
 // (session/formes.h, not the server's encoder), and that it answers the
 // request.
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
+#include <iterator>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -35,6 +41,7 @@
 #include "config/configuration.h"
 #include "geometry/cube_field.h"
 #include "net/lecteur_lignes.h"
+#include "net/spectateur.h"
 #include "net/traitement.h"
 #include "session/echec.h"
 #include "session/formes.h"
@@ -88,8 +95,11 @@ void verifie_tout(const monde& m, invariants& inv, bool apres_tick) REQUIRES(m.v
   inv.verifie_index(m);
 }
 
+// A connection: in the registration phase while neither is set. Counted in
+// m.compteurs while in play or watching, as the sessions count themselves.
 struct client {
-  std::optional<joueur> j;  // set in the play phase
+  std::optional<joueur> j;       // set in the play phase
+  std::optional<spectateur> s;  // set once it watches
 };
 
 void ferme(banc& e, client& c) EXCLUDES(e.m.verrou_monde) {
@@ -98,8 +108,11 @@ void ferme(banc& e, client& c) EXCLUDES(e.m.verrou_monde) {
     detruit_vaisseau(e.m, c.j->id());
     verifie(!existe(e.m, c.j->id()), "ship still there after its client left");
     verifie_tout(e.m, *e.inv, false);
+    e.m.compteurs.joueurs.fetch_sub(1, std::memory_order_relaxed);
   }
+  if (c.s) e.m.compteurs.spectateurs.fetch_sub(1, std::memory_order_relaxed);
   c.j.reset();
+  c.s.reset();
 }
 
 void enregistrement(banc& e, client& c, int numero, std::string_view ligne, bool tronquee)
@@ -107,6 +120,7 @@ void enregistrement(banc& e, client& c, int numero, std::string_view ligne, bool
   monde& m = e.m;
   std::optional<couleur_t> couleur;
   bool prise = false;
+  const bool regarder = !tronquee && ligne == "PUT SPECTATEUR\r";
   if (!tronquee) couleur = couleur_demandee(ligne);
   if (couleur) {
     VerrouGarde garde(m.verrou_monde);
@@ -114,7 +128,12 @@ void enregistrement(banc& e, client& c, int numero, std::string_view ligne, bool
   }
   const issue_enregistrement issue =
       tronquee ? refuse_enregistrement(ligne) : enregistre(m, ligne, numero == 0);
-  if (!couleur) {
+  verifie(issue.spectateur == regarder, "spectator flag wrong", ligne);
+  if (regarder) {
+    verifie(issue.reponse == "SPECTATEUR ENREGISTRE\r\n" && issue.journal.empty(),
+            "spectator not welcomed, or logged", ligne);
+    verifie(!issue.id, "ship created for a spectator", ligne);
+  } else if (!couleur) {
     verifie(issue.reponse == "ERREUR SYNTAXE\r\n", "bad registration not refused", ligne);
     verifie(!issue.id, "ship created for a bad registration", ligne);
   } else if (prise) {
@@ -125,6 +144,10 @@ void enregistrement(banc& e, client& c, int numero, std::string_view ligne, bool
     verifie(issue.reponse == "VAISSEAU ENREGISTRE\r\n", "free colour refused", ligne);
     verifie(issue.id && issue.id->couleur == *couleur, "no ship id or wrong colour", ligne);
   }
+  if (regarder) {
+    c.s.emplace();
+    m.compteurs.spectateurs.fetch_add(1, std::memory_order_relaxed);
+  }
   VerrouGarde garde(m.verrou_monde);
   if (issue.id) {
     verifie(!m.vaisseaux.empty() && m.vaisseaux.front().couleur == issue.id->couleur &&
@@ -134,8 +157,41 @@ void enregistrement(banc& e, client& c, int numero, std::string_view ligne, bool
                 m.vaisseaux.front().vitesse == 0.0,
             "new ship not at rest with full life");
     c.j.emplace(*issue.id, numero == 0);
+    m.compteurs.joueurs.fetch_add(1, std::memory_order_relaxed);
   }
   verifie_tout(m, *e.inv, false);
+}
+
+// A spectator's line; `stats` holds the connections as the clients are.
+void regarde(banc& e, client& c, std::string_view ligne, bool tronquee, stats_attendues stats)
+    EXCLUDES(e.m.verrou_monde) {
+  monde& m = e.m;
+  spectateur& s = *c.s;
+  const sorte k = tronquee ? sorte::inconnue : sorte_spectateur(ligne);
+  attendu a;
+  issue_requete issue;
+  {
+    VerrouGarde garde(m.verrou_monde);
+    if (tronquee) {
+      issue = s.refuse_ligne();
+    } else {
+      // It reads the world through a const reference: nothing to check
+      // there, only its reply.
+      issue = s.traite_requete(m, ligne);
+      if (k == sorte::vaisseaux) a.vaisseaux.assign(m.vaisseaux.begin(), m.vaisseaux.end());
+      if (k == sorte::balles) a.balles.assign(m.balles.begin(), m.balles.end());
+      stats.vaisseaux = static_cast<std::int64_t>(m.vaisseaux.size());
+      stats.balles = static_cast<std::int64_t>(m.balles.size());
+      a.stats = stats;
+    }
+    verifie_tout(m, *e.inv, false);
+  }
+  verifie(issue.fin == (k == sorte::quitte), "session end flag wrong", ligne);
+  verifie(issue.journal.empty(), "a spectator's request logged", ligne);
+  std::string sortie;
+  s.ajoute_reponse(sortie);
+  verifie_reponse(k, sortie, a, m);
+  if (issue.fin) ferme(e, c);  // the connection closes; a later line is a new client
 }
 
 void partie(banc& e, client& c, std::string_view ligne, bool tronquee)
@@ -178,7 +234,12 @@ void partie(banc& e, client& c, std::string_view ligne, bool tronquee)
   std::string sortie;
   j.ajoute_reponse(sortie);
   verifie_reponse(s, sortie, a, m);
-  if (issue.fin) c.j.reset();  // the connection closes; a later line is a new client
+  if (issue.fin) {
+    // The session ends: the ship is gone already, the connection closes and
+    // a later line is a new client.
+    c.j.reset();
+    m.compteurs.joueurs.fetch_sub(1, std::memory_order_relaxed);
+  }
 }
 
 }  // namespace
@@ -189,7 +250,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* donnees, std::size_t t
   {
     VerrouGarde garde(m.verrou_monde);
     verifie(m.vaisseaux.empty() && m.index.size() == 0 && m.balles.empty() &&
-                m.balles_par_couleur.empty(),
+                m.balles_par_couleur.empty() && m.compteurs.joueurs.load() == 0 &&
+                m.compteurs.spectateurs.load() == 0,
             "world not empty at the start of an input");
     m.alea = *e.alea_apres_cubes;
     m.prochaine_serie = 1;
@@ -209,8 +271,27 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* donnees, std::size_t t
     const std::string_view requete = ligne.substr(1);
     if (c.j) {
       partie(e, c, requete, tronquee);
+    } else if (c.s) {
+      stats_attendues stats;
+      for (const client& k : clients) {
+        stats.joueurs += k.j.has_value();
+        stats.spectateurs += k.s.has_value();
+      }
+      regarde(e, c, requete, tronquee, stats);
     } else {
       enregistrement(e, c, numero, requete, tronquee);
+    }
+    {
+      // Every ship is a connected player's.
+      VerrouGarde garde(m.verrou_monde);
+      for (const vaisseau& v : m.vaisseaux) {
+        verifie(std::any_of(std::begin(clients), std::end(clients),
+                            [&](const client& k) {
+                              return k.j && k.j->id().couleur == v.couleur &&
+                                     k.j->id().serie == v.serie;
+                            }),
+                "a ship whose player has gone");
+      }
     }
     int ticks = std::min((b / 3) % 4 + (b >= 0x80 ? 40 : 0), ticks_restants);
     ticks_restants -= ticks;

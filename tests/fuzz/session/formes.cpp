@@ -74,7 +74,7 @@ bool angle_valide(std::string_view t) {
 }
 
 // The fields of a line, split at each space; only the first few are kept
-// (every line checked has at most five), but all are counted.
+// (every line checked has at most eight), but all are counted.
 class champs {
  public:
   explicit champs(std::string_view l) {
@@ -93,7 +93,7 @@ class champs {
   std::string_view operator[](std::size_t i) const { return gardes_[i]; }
 
  private:
-  std::array<std::string_view, 5> gardes_;
+  std::array<std::string_view, 8> gardes_;
   std::size_t n_ = 0;
 };
 
@@ -171,6 +171,48 @@ void verifie_cubes(const std::vector<std::string_view>& lignes, std::string_view
   }
 }
 
+// "(0|[1-9][0-9]*).[0-9]": a non-negative number with one decimal.
+bool une_decimale(std::string_view t) {
+  const std::size_t point = t.find('.');
+  if (point == std::string_view::npos || point + 2 != t.size() || !chiffre(t.back())) return false;
+  const auto entiere = entier(t.substr(0, point));
+  return entiere && *entiere >= 0;
+}
+
+void verifie_stats(const std::vector<std::string_view>& lignes, std::string_view reponse,
+                   const stats_attendues& a) {
+  constexpr std::string_view entete = "PUT STATS ";
+  verifie(lignes.size() == 1, "stats reply is not one line", reponse);
+  const std::string_view l = lignes[0];
+  verifie(l.substr(0, entete.size()) == entete, "wrong stats header", l);
+  const champs c(l.substr(entete.size()));
+  struct champ_attendu {
+    std::string_view nom;
+    std::int64_t valeur;  // ticks_s (first): checked as text, "0.0"
+  };
+  const champ_attendu attendus[] = {
+      {"ticks_s", 0},           {"tick_us", 0},        {"tick_p99_us", 0},
+      {"joueurs", a.joueurs},   {"spectateurs", a.spectateurs},
+      {"vaisseaux", a.vaisseaux}, {"balles", a.balles}, {"requetes_s", 0},
+  };
+  verifie(c.size() == std::size(attendus), "stats reply has not 8 fields", l);
+  for (std::size_t i = 0; i < std::size(attendus); ++i) {
+    const std::string_view f = c[i];
+    const std::size_t egal = f.find('=');
+    verifie(egal != std::string_view::npos && f.substr(0, egal) == attendus[i].nom,
+            "stats field missing or out of order", l);
+    const std::string_view valeur = f.substr(egal + 1);
+    if (i == 0) {
+      verifie(une_decimale(valeur), "ticks_s has not one decimal", l);
+      verifie(valeur == "0.0", "ticks_s not 0 without a timed tick", l);
+      continue;
+    }
+    const auto v = entier(valeur);
+    verifie(v && *v >= 0, "stats value is not a non-negative integer", l);
+    verifie(*v == attendus[i].valeur, "stats value differs from the world and the sessions", l);
+  }
+}
+
 }  // namespace
 
 sorte sorte_de(std::string_view l) {
@@ -200,6 +242,19 @@ sorte sorte_de(std::string_view l) {
   return sorte::inconnue;
 }
 
+sorte sorte_spectateur(std::string_view l) {
+  switch (const sorte s = sorte_de(l)) {
+    case sorte::statut:
+      return sorte::statut_spectateur;
+    case sorte::action:
+      return sorte::inconnue;
+    case sorte::inconnue:
+      return l == "GET STATS\r" ? sorte::stats : sorte::inconnue;
+    default:
+      return s;
+  }
+}
+
 std::optional<couleur_t> couleur_demandee(std::string_view l) {
   constexpr std::string_view debut = "PUT COULEUR VAISSEAU ";
   if (l.size() < debut.size() + 2 || l.substr(0, debut.size()) != debut || l.back() != '\r') {
@@ -226,6 +281,12 @@ void verifie_reponse(sorte s, std::string_view reponse, const attendu& a, const 
     case sorte::statut:
       verifie(reponse == (a.vivant ? "PUT STATUT vivant\r\n" : "PUT STATUT mort\r\n"),
               "wrong status reply", reponse);
+      return;
+    case sorte::statut_spectateur:
+      verifie(reponse == "PUT STATUT spectateur\r\n", "wrong spectator status reply", reponse);
+      return;
+    case sorte::stats:
+      verifie_stats(lignes, reponse, a.stats);
       return;
     case sorte::action:
     case sorte::quitte:
