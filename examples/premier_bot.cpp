@@ -9,7 +9,8 @@
 int main(int argc, char** argv) {
   using namespace jeu_client;
   try {
-    connexion c = connexion::ouvre(argc > 1 ? argv[1] : "127.0.0.1", argc > 2 ? std::stoi(argv[2]) : 12345);
+    connexion c =
+        connexion::ouvre(argc > 1 ? argv[1] : "127.0.0.1", argc > 2 ? std::stoi(argv[2]) : 12345);
     c.enregistre(0x00FF00);
     constexpr std::array trame{requete::gauche, requete::tire, requete::vaisseaux};
     for (int i = 0; i < 200; ++i) {

@@ -62,7 +62,8 @@ std::vector<reponse> lit_reponses(int socket, std::string& entree,
       reponses.push_back(lit_reponse(r, lignes));
     } catch (const erreur& err) {
       if (err.quoi() == erreur::sorte::fermee || err.quoi() == erreur::sorte::delai) {
-        throw erreur(err.quoi(), std::string(err.what()) + " (reponse a " + std::string(nom(r)) + ")");
+        throw erreur(err.quoi(),
+                     std::string(err.what()) + " (reponse a " + std::string(nom(r)) + ")");
       }
       if (!est_refus(err)) throw;
       if (!refus) refus = err;
@@ -87,7 +88,8 @@ connexion connexion::ouvre(const std::string& hote, int port, std::chrono::milli
   return connexion(connecte(hote, port, echeance(delai)), delai);
 }
 
-connexion::connexion(int socket, std::chrono::milliseconds delai) : socket_(socket), delai_(delai) {}
+connexion::connexion(int socket, std::chrono::milliseconds delai)
+    : socket_(socket), delai_(delai) {}
 
 connexion::connexion(connexion&& autre) noexcept
     : socket_(std::exchange(autre.socket_, -1)),
@@ -113,9 +115,8 @@ void connexion::enregistre(couleur_t c) {
 }
 
 void connexion::devient_spectateur() {
-  garde(socket_, entree_, [&] {
-    demande_accord(socket_, entree_, ligne_spectateur, accord::spectateur, delai_);
-  });
+  garde(socket_, entree_,
+        [&] { demande_accord(socket_, entree_, ligne_spectateur, accord::spectateur, delai_); });
 }
 
 std::vector<reponse> connexion::trame(std::span<const requete> requetes) {
@@ -167,9 +168,8 @@ void connexion::action(requete a) {
 
 void connexion::quitte() {
   try {
-    garde(socket_, entree_, [&] {
-      demande_accord(socket_, entree_, ligne_quitte, accord::depart, delai_);
-    });
+    garde(socket_, entree_,
+          [&] { demande_accord(socket_, entree_, ligne_quitte, accord::depart, delai_); });
   } catch (...) {
     ferme(socket_, entree_);
     throw;

@@ -59,9 +59,9 @@ std::string_view source_lignes::suivante() {
     cherche = tampon_.size();
     if (!remplit_(tampon_)) {
       throw erreur(erreur::sorte::fermee,
-                   tampon_.empty() ? "connexion fermee par le serveur"
-                                   : "connexion fermee par le serveur au milieu de la ligne " +
-                                         cite(tampon_));
+                   tampon_.empty()
+                       ? "connexion fermee par le serveur"
+                       : "connexion fermee par le serveur au milieu de la ligne " + cite(tampon_));
     }
   }
 }

@@ -117,9 +117,9 @@ std::vector<T> lit_liste(requete r, string_view mot, string_view entete, string_
   const auto n = naturel<std::size_t>(entete.substr(mot.size()));
   if (!n) inattendue(nom(r), ligne);
   if (*n > max_elements) {
-    throw erreur(erreur::sorte::inattendue,
-                 "reponse inattendue a " + std::string(nom(r)) + " : plus de " +
-                     std::to_string(max_elements) + " elements annonces dans " + cite(ligne));
+    throw erreur(erreur::sorte::inattendue, "reponse inattendue a " + std::string(nom(r)) +
+                                                " : plus de " + std::to_string(max_elements) +
+                                                " elements annonces dans " + cite(ligne));
   }
   std::vector<T> liste;
   // Grown as the lines arrive: the count alone never decides an allocation.
@@ -170,12 +170,9 @@ reponse lit_reponse(requete r, source_lignes& lignes) {
       if (*c == "PUT STATUT mort") return statut::mort;
       if (*c == "PUT STATUT spectateur") return statut::spectateur;
       break;
-    case requete::vaisseaux:
-      return lit_liste(r, "PUT VAISSEAUX ", *c, ligne, lignes, lit_vaisseau);
-    case requete::balles:
-      return lit_liste(r, "PUT BALLES ", *c, ligne, lignes, lit_balle);
-    case requete::cubes:
-      return lit_liste(r, "PUT CUBES ", *c, ligne, lignes, lit_cube);
+    case requete::vaisseaux: return lit_liste(r, "PUT VAISSEAUX ", *c, ligne, lignes, lit_vaisseau);
+    case requete::balles: return lit_liste(r, "PUT BALLES ", *c, ligne, lignes, lit_balle);
+    case requete::cubes: return lit_liste(r, "PUT CUBES ", *c, ligne, lignes, lit_cube);
     case requete::stats:
       if (c->starts_with("PUT STATS ")) return lit_stats(*c);
       break;
@@ -218,11 +215,12 @@ statistiques lit_stats(string_view corps) {
   if (!corps.starts_with(mot)) inattendue("GET STATS", ligne);
   statistiques s;
   std::int64_t statistiques::*const entiers[] = {
-      &statistiques::duree_tick_us, &statistiques::p99_tick_us,    &statistiques::joueurs,
-      &statistiques::spectateurs,   &statistiques::vaisseaux,      &statistiques::balles,
+      &statistiques::duree_tick_us,       &statistiques::p99_tick_us, &statistiques::joueurs,
+      &statistiques::spectateurs,         &statistiques::vaisseaux,   &statistiques::balles,
       &statistiques::requetes_par_seconde};
-  constexpr std::array<string_view, 8> connus{"ticks_s", "tick_us",     "tick_p99_us", "joueurs",
-                                              "spectateurs", "vaisseaux", "balles", "requetes_s"};
+  constexpr std::array<string_view, 8> connus{"ticks_s", "tick_us",     "tick_p99_us",
+                                              "joueurs", "spectateurs", "vaisseaux",
+                                              "balles",  "requetes_s"};
   std::array<bool, connus.size()> vus{};
   string_view reste = corps.substr(mot.size());
   for (;;) {

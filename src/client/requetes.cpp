@@ -41,10 +41,8 @@ bool est_action(requete r) {
     case requete::decelere:
     case requete::gauche:
     case requete::droite:
-    case requete::tire:
-      return true;
-    default:
-      return false;
+    case requete::tire: return true;
+    default: return false;
   }
 }
 

@@ -58,8 +58,8 @@ int connecte(const std::string& hote, int port, const echeance& e) {
 
   std::string derniere = "aucune adresse";
   for (const addrinfo* a = adresses; a; a = a->ai_next) {
-    const int fd = socket(a->ai_family, a->ai_socktype | SOCK_NONBLOCK | SOCK_CLOEXEC,
-                          a->ai_protocol);
+    const int fd =
+        socket(a->ai_family, a->ai_socktype | SOCK_NONBLOCK | SOCK_CLOEXEC, a->ai_protocol);
     if (fd < 0) {
       derniere = std::strerror(errno);
       continue;

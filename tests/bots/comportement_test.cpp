@@ -61,7 +61,9 @@ TEST(Comportement, TurretTurnsTowardTheNearestShipAndFiresWhenAligned) {
     EXPECT_EQ(compte(a, requete::tire), table[i].tire) << i;
     EXPECT_EQ(compte(a, requete::decelere), table[i].decelere) << i;
     EXPECT_EQ(compte(a, requete::accelere), 0) << i;
-    if (table[i].tire) EXPECT_EQ(a.back(), requete::tire) << i << ": the shot follows the turns";
+    if (table[i].tire) {
+      EXPECT_EQ(a.back(), requete::tire) << i << ": the shot follows the turns";
+    }
   }
 }
 

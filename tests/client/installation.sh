@@ -5,44 +5,31 @@
 # Usage: installation.sh BUILD_DIR WORK_DIR EXAMPLES_DIR SERVER CXX GENERATOR [EXTRA_FLAGS]
 set -euo pipefail
 build=$1 travail=$2 exemples=$3 serveur=$4 cxx=$5 generateur=$6 extra=${7:-}
-
-rm -rf "$travail"
-mkdir -p "$travail"
 prefixe=$travail/prefixe
+rm -rf "$travail"
 cmake --install "$build" --prefix "$prefixe" --component jeu_client >/dev/null
 
 # Exactly the library's files, nothing else of the project.
-installes=$(cd "$prefixe" && find . -type f | sed 's/Targets-[a-z]*\.cmake$/Targets-CONFIG.cmake/' | sort)
-attendus="./include/jeu_client.h
-./lib/cmake/jeu_client/jeu_clientConfig.cmake
-./lib/cmake/jeu_client/jeu_clientConfigVersion.cmake
-./lib/cmake/jeu_client/jeu_clientTargets-CONFIG.cmake
-./lib/cmake/jeu_client/jeu_clientTargets.cmake
-./lib/libjeu_client.a
-./lib/pkgconfig/jeu_client.pc"
-if [ "$installes" != "$attendus" ]; then
-  printf 'installed:\n%s\nexpected:\n%s\n' "$installes" "$attendus" >&2
-  exit 1
-fi
+installes=$(cd "$prefixe" && find . -type f | sed 's/Targets-[a-z]*\.cmake$/Targets-CONFIG.cmake/' | LC_ALL=C sort)
+attendus=$(printf '%s\n' ./include/jeu_client.h ./lib/cmake/jeu_client/jeu_clientConfig{,Version}.cmake \
+  ./lib/cmake/jeu_client/jeu_clientTargets{-CONFIG,}.cmake ./lib/libjeu_client.a ./lib/pkgconfig/jeu_client.pc)
+[ "$installes" = "$attendus" ] || { printf 'installed:\n%s\n' "$installes" >&2; exit 1; }
 
-# With pkg-config, as the README shows.
 export PKG_CONFIG_PATH=$prefixe/lib/pkgconfig
-read -r -a drapeaux_pc <<<"$(pkg-config --cflags --libs jeu_client)"
-read -r -a drapeaux_extra <<<"$extra"
-"$cxx" -std=c++20 -Wall -Wextra -Werror "${drapeaux_extra[@]}" "$exemples/premier_bot.cpp" \
-  "${drapeaux_pc[@]}" -o "$travail/premier_bot_pc"
-
-# With find_package, from the examples' own CMake project.
+# shellcheck disable=SC2046,SC2086  # flags are split on purpose
+"$cxx" -std=c++20 -Wall -Wextra -Werror $extra "$exemples/premier_bot.cpp" \
+  $(pkg-config --cflags --libs jeu_client) -o "$travail/premier_bot_pc"
 cmake -S "$exemples" -B "$travail/exemple" -G "$generateur" -DCMAKE_CXX_COMPILER="$cxx" \
   -DCMAKE_PREFIX_PATH="$prefixe" -DCMAKE_CXX_FLAGS="-Wall -Wextra -Werror $extra" \
   -DCMAKE_EXE_LINKER_FLAGS="$extra" >/dev/null
 cmake --build "$travail/exemple" >/dev/null
 
-# A server on a free port: the server exits with status 2 when its port is taken.
+# A server on a free port (it exits with status 2 when the port is taken),
+# waited for with a deadline.
 serveur_pid=""
-trap '[ -n "$serveur_pid" ] && kill "$serveur_pid" 2>/dev/null; true' EXIT
+trap '[ -z "$serveur_pid" ] || kill "$serveur_pid"' EXIT
 ecoute() { (exec 3<>"/dev/tcp/127.0.0.1/$1") 2>/dev/null; }
-for essai in $(seq 20); do
+for _ in $(seq 20); do
   port=$((20000 + RANDOM % 40000))
   ecoute "$port" && continue
   "$serveur" "$port" >/dev/null 2>&1 &
@@ -61,6 +48,5 @@ for programme in "$travail/premier_bot_pc" "$travail/exemple/premier_bot"; do
   sortie=$("$programme" 127.0.0.1 "$port")
   echo "$programme: $sortie"
   # Four counts, each of at least its own ship.
-  [ "$(grep -cE '^[1-9][0-9]* vaisseaux$' <<<"$sortie")" -eq 4 ] ||
-    { echo "unexpected output from $programme" >&2; exit 1; }
+  [ "$(grep -cE '^[1-9][0-9]* vaisseaux$' <<<"$sortie")" -eq 4 ] || { echo "unexpected output" >&2; exit 1; }
 done

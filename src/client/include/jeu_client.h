@@ -24,8 +24,8 @@ namespace jeu_client {
 using couleur_t = std::int64_t;
 
 // Coordinates are the integers the server sends, held as doubles for
-// arithmetic. Draw the arena with y growing upward (origin at the bottom
-// left): then "GAUCHE" (angle + 0.15) turns a ship to its left.
+// arithmetic. Drawn like a screen (origin at the top left, y growing
+// downward), "GAUCHE" (angle + 0.15) turns a ship clockwise.
 struct vaisseau {
   double x = 0;
   double y = 0;

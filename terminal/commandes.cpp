@@ -1,0 +1,31 @@
+#include "commandes.h"
+
+#include <curses.h>
+
+namespace jeu::terminal {
+
+ordre ordre_de(int touche) {
+  using jeu_client::requete;
+  switch (touche) {
+    case KEY_LEFT:
+      return {commande::action, requete::droite};
+    case KEY_RIGHT:
+      return {commande::action, requete::gauche};
+    case KEY_UP:
+      return {commande::action, requete::accelere};
+    case KEY_DOWN:
+      return {commande::action, requete::decelere};
+    case ' ':
+      return {commande::action, requete::tire};
+    case 'q':
+    case 'Q':
+      return {commande::quitte};
+    case 'r':
+    case 'R':
+      return {commande::rejoint};
+    default:
+      return {};
+  }
+}
+
+}  // namespace jeu::terminal

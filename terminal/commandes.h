@@ -1,0 +1,27 @@
+#pragma once
+
+// What each key does.
+
+#include "jeu_client.h"
+
+namespace jeu::terminal {
+
+enum class commande {
+  aucune,
+  action,   // an action for the server: `ordre::action`
+  quitte,   // leave ("PUT ACTION QUITTE")
+  rejoint,  // a new ship on a new connection, once the ship was destroyed
+};
+
+struct ordre {
+  commande quoi = commande::aucune;
+  jeu_client::requete action = jeu_client::requete::tire;
+  bool operator==(const ordre&) const = default;
+};
+
+// The order for curses key code `touche`. The arena is drawn with y
+// downward, where a growing angle turns clockwise: the left arrow sends
+// "DROITE" (angle - 0.15) so that the ship turns left as seen on the screen.
+ordre ordre_de(int touche);
+
+}  // namespace jeu::terminal

@@ -1,0 +1,225 @@
+#include "partie.h"
+
+#include <algorithm>
+#include <chrono>
+#include <csignal>
+#include <optional>
+#include <random>
+#include <variant>
+
+#include "barre.h"
+#include "commandes.h"
+#include "signaux.h"
+
+namespace jeu::terminal {
+
+namespace {
+
+using horloge = std::chrono::steady_clock;
+using jeu_client::requete;
+
+constexpr std::chrono::milliseconds delai_serveur{3000};
+
+jeu_client::couleur_t couleur_au_hasard() {
+  static std::mt19937 generateur{std::random_device{}()};
+  return std::uniform_int_distribution<jeu_client::couleur_t>{0, 0xFFFFFF}(generateur);
+}
+
+jeu_client::couleur_t enregistre(jeu_client::connexion& c, const options& o) {
+  if (o.couleur) {
+    c.enregistre(*o.couleur);
+    return *o.couleur;
+  }
+  for (int essai = 1;; ++essai) {
+    const jeu_client::couleur_t couleur = couleur_au_hasard();
+    try {
+      c.enregistre(couleur);
+      return couleur;
+    } catch (const jeu_client::erreur& e) {
+      if (e.quoi() != jeu_client::erreur::sorte::couleur_utilisee || essai == 10) throw;
+    }
+  }
+}
+
+std::string pourquoi(const jeu_client::erreur& e) {
+  using sorte = jeu_client::erreur::sorte;
+  switch (e.quoi()) {
+    case sorte::fermee:
+      return std::string("server closed the connection (") + e.what() + ")";
+    case sorte::delai:
+      return std::string("server stopped answering (") + e.what() + ")";
+    default:
+      return std::string("unexpected reply from the server (") + e.what() + ")";
+  }
+}
+
+std::string fin_par_signal(int numero) {
+  switch (numero) {
+    case SIGINT:
+      return "interrupted (Ctrl-C)";
+    case SIGHUP:
+      return "terminal closed (SIGHUP)";
+    default:
+      return "terminated (signal " + std::to_string(numero) + ")";
+  }
+}
+
+}  // namespace
+
+partie::partie(const options& o, jeu_client::connexion c, jeu_client::couleur_t couleur)
+    : options_(o), connexion_(std::move(c)), couleur_(couleur) {}
+
+partie partie::ouvre(const options& o) {
+  jeu_client::connexion c = jeu_client::connexion::ouvre(o.hote, o.port, delai_serveur);
+  jeu_client::couleur_t couleur = 0;
+  if (o.spectateur) {
+    c.devient_spectateur();
+  } else {
+    couleur = enregistre(c, o);
+  }
+  partie p(o, std::move(c), couleur);
+  const requete fixes[] = {requete::taille_plateau, requete::max_pt_vie, requete::cubes};
+  auto r = p.connexion_.trame(fixes);
+  p.taille_ = std::get<jeu_client::taille_plateau>(r[0]);
+  p.max_pt_vie_ = std::get<int>(r[1]);
+  p.cubes_ = std::move(std::get<std::vector<jeu_client::cube>>(r[2]));
+  return p;
+}
+
+void partie::rejoint() {
+  try {
+    jeu_client::connexion c = jeu_client::connexion::ouvre(options_.hote, options_.port, delai_serveur);
+    c.enregistre(couleur_);
+    connexion_ = std::move(c);
+    detruit_ = false;
+    vitesse_.remet_a_zero();
+    message_.clear();
+  } catch (const jeu_client::erreur& e) {
+    message_ = std::string("rejoin failed: ") + e.what();
+  }
+}
+
+void partie::lit_touches(ecran& e, std::chrono::steady_clock::time_point jusqua,
+                         std::vector<requete>& actions) {
+  for (;;) {
+    if (signal_recu() != 0 || quitter_) return;
+    const auto reste =
+        std::max(std::chrono::ceil<std::chrono::milliseconds>(jusqua - horloge::now()),
+                 std::chrono::milliseconds::zero());
+    const auto t = e.touche(reste);
+    if (!t) {
+      if (reste.count() == 0) return;
+      continue;
+    }
+    const ordre o = ordre_de(*t);
+    if (o.quoi == commande::quitte) {
+      quitter_ = true;
+    } else if (o.quoi == commande::action && !options_.spectateur && !detruit_) {
+      actions.push_back(o.action);
+      vitesse_.applique(o.action);
+    } else if (o.quoi == commande::rejoint && !options_.spectateur && detruit_) {
+      rejoint();
+    }
+  }
+}
+
+void partie::image(ecran& e, std::vector<requete>& requetes, double images_par_seconde) {
+  const std::size_t nb_actions = requetes.size();
+  if (!options_.spectateur) requetes.push_back(requete::statut);
+  requetes.push_back(requete::vaisseaux);
+  requetes.push_back(requete::balles);
+  if (options_.spectateur) requetes.push_back(requete::stats);
+  auto reponses = connexion_.trame(requetes);
+  std::size_t i = nb_actions;
+  if (!options_.spectateur) {
+    detruit_ = std::get<jeu_client::statut>(reponses[i++]) == jeu_client::statut::mort;
+  }
+  vaisseaux_ = std::move(std::get<std::vector<jeu_client::vaisseau>>(reponses[i++]));
+  balles_ = std::move(std::get<std::vector<jeu_client::balle>>(reponses[i++]));
+  if (options_.spectateur) stats_ = std::get<jeu_client::statistiques>(reponses[i++]);
+
+  etat_barre etat;
+  etat.spectateur = options_.spectateur;
+  etat.detruit = detruit_;
+  etat.max_pt_vie = max_pt_vie_;
+  etat.vitesse = vitesse_.valeur();
+  etat.vaisseaux = vaisseaux_.size();
+  etat.balles = balles_.size();
+  etat.stats = stats_;
+  etat.images_par_seconde = images_par_seconde;
+  etat.message = message_;
+  scene s;
+  s.largeur_arene = taille_.largeur;
+  s.hauteur_arene = taille_.hauteur;
+  s.cubes = cubes_;
+  s.vaisseaux = vaisseaux_;
+  s.balles = balles_;
+  if (!options_.spectateur && !detruit_) {
+    s.propre = couleur_;
+    for (const jeu_client::vaisseau& v : vaisseaux_) {
+      if (v.couleur == couleur_) etat.pt_vie = v.pt_vie;
+    }
+  }
+  if (detruit_) s.banniere = " your ship was destroyed: r rejoins, q quits ";
+  s.barre = texte_barre(etat, e.colonnes());
+  e.dessine(s);
+}
+
+bilan partie::joue(ecran& e) {
+  const auto debut = horloge::now();
+  const auto periode = options_.images_par_seconde > 0
+                           ? std::chrono::duration_cast<horloge::duration>(
+                                 std::chrono::duration<double>(1.0 / options_.images_par_seconde))
+                           : horloge::duration::zero();
+  auto prochaine = debut;
+  auto debut_seconde = debut;
+  std::uint64_t images = 0;
+  std::uint64_t images_seconde = 0;
+  double images_par_seconde = 0;
+  std::vector<requete> requetes;
+
+  const auto termine = [&](std::string raison, int code) {
+    return bilan{std::move(raison), code, images,
+                 std::chrono::duration<double>(horloge::now() - debut).count()};
+  };
+  const auto quitte = [&] {
+    try {
+      connexion_.quitte();
+    } catch (const jeu_client::erreur&) {
+      // Leaving anyway: the server removes the ship when the socket closes.
+    }
+  };
+
+  try {
+    for (;;) {
+      requetes.clear();
+      lit_touches(e, prochaine, requetes);
+      if (const int s = signal_recu(); s != 0) {
+        quitte();
+        return termine(fin_par_signal(s), 128 + s);
+      }
+      if (quitter_) {
+        quitte();
+        return termine("quit", 0);
+      }
+      image(e, requetes, images_par_seconde);
+
+      ++images;
+      ++images_seconde;
+      const auto maintenant = horloge::now();
+      if (maintenant - debut_seconde >= std::chrono::seconds(1)) {
+        images_par_seconde =
+            images_seconde / std::chrono::duration<double>(maintenant - debut_seconde).count();
+        images_seconde = 0;
+        debut_seconde = maintenant;
+      }
+      prochaine += periode;
+      // Late by more than a frame (a slow server): start afresh rather than rush.
+      if (maintenant > prochaine + periode) prochaine = maintenant;
+    }
+  } catch (const jeu_client::erreur& err) {
+    return termine(pourquoi(err), 1);
+  }
+}
+
+}  // namespace jeu::terminal
