@@ -9,28 +9,37 @@ constexpr std::size_t par_ligne = cibles::cases_par_axe + 1;
 }  // namespace
 
 cibles::cibles(std::deque<vaisseau>& vaisseaux)
-    : debuts_(cases_par_axe * par_ligne, 0),
-      positions_(vaisseaux.size()),
+    : positions_(vaisseaux.size()),
       rangs_(vaisseaux.size()),
       entrees_(vaisseaux.size()),
       lignes_(vaisseaux.size()),
       retires_(vaisseaux.size(), 0) {
+  debut_ligne_.fill(ligne_vide);
   navires_.reserve(vaisseaux.size());
-  std::vector<std::uint32_t> cases;
-  cases.reserve(vaisseaux.size());
-  // Counting sort by bucket: sizes, then starts, then entries in list order.
   for (vaisseau& s : vaisseaux) {
-    const auto i = static_cast<std::uint32_t>(case_de(s.x));
-    const auto c = static_cast<std::uint32_t>(i * par_ligne + case_de(s.y));
-    lignes_[navires_.size()] = i;
+    lignes_[navires_.size()] = static_cast<std::uint32_t>(case_de(s.x));
+    debut_ligne_[lignes_[navires_.size()]] = 0;
     navires_.push_back(&s);
-    cases.push_back(c);
-    ++debuts_[c + 1];
+  }
+  // The rows holding ships, in order, get their starts side by side.
+  std::uint32_t debut = 0;
+  for (std::uint32_t& d : debut_ligne_) {
+    if (d == ligne_vide) continue;
+    d = debut;
+    debut += par_ligne;
+  }
+  debuts_.assign(debut, 0);
+  // Counting sort by bucket: sizes, ends (running sums over the rows in
+  // order, each row's last start being its end), then entries placed from
+  // the last rank down, each bucket's end moving back to its start.
+  for (std::size_t rang = 0; rang < navires_.size(); ++rang) {
+    lignes_[rang] = debut_ligne_[lignes_[rang]];
+    entrees_[rang] = lignes_[rang] + static_cast<std::uint32_t>(case_de(navires_[rang]->y));
+    ++debuts_[entrees_[rang]];
   }
   for (std::size_t b = 1; b < debuts_.size(); ++b) debuts_[b] += debuts_[b - 1];
-  std::vector<std::uint32_t> suivante(debuts_.begin(), debuts_.end());
-  for (std::size_t rang = 0; rang < navires_.size(); ++rang) {
-    const std::uint32_t e = suivante[cases[rang]]++;
+  for (std::size_t rang = navires_.size(); rang-- > 0;) {
+    const std::uint32_t e = --debuts_[entrees_[rang]];
     positions_[e] = {navires_[rang]->x, navires_[rang]->y};
     rangs_[e] = static_cast<unsigned>(rang);
     entrees_[rang] = e;
@@ -43,7 +52,7 @@ void cibles::retire(int rang) {
   aucun_retire_ = false;
   // The entries after it in its row move down by one, and so do the starts
   // of the buckets after its own in that row.
-  std::uint32_t* const ligne = debuts_.data() + lignes_[r] * par_ligne;
+  std::uint32_t* const ligne = debuts_.data() + lignes_[r];
   const std::uint32_t e = entrees_[r];
   const std::uint32_t fin = ligne[cases_par_axe];
   for (std::uint32_t k = e + 1; k < fin; ++k) {

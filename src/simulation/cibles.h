@@ -1,5 +1,7 @@
 #pragma once
 
+#include <array>
+#include <cstddef>
 #include <cstdint>
 #include <deque>
 #include <vector>
@@ -37,7 +39,9 @@ class cibles {
     // Ranks compared unsigned: -1 is above every rank.
     unsigned meilleur = static_cast<unsigned>(-1);
     for (int i = i0; i <= i1; ++i) {
-      const std::uint32_t* const ligne = debuts_.data() + i * (cases_par_axe + 1);
+      const std::uint32_t d = debut_ligne_[static_cast<std::size_t>(i)];
+      if (d == ligne_vide) continue;
+      const std::uint32_t* const ligne = debuts_.data() + d;
       const std::uint32_t fin = ligne[j1 + 1];
       for (std::uint32_t e = ligne[j0]; e < fin; ++e) {
         const position& s = positions_[e];
@@ -74,16 +78,21 @@ class cibles {
     return static_cast<int>(c);
   }
 
-  // Buckets row by row along x; row i has cases_par_axe + 1 starts, at
-  // debuts_[i * (cases_par_axe + 1)], and bucket (i, j) holds entries
-  // [start j, start j + 1) of its row. Consecutive buckets along y are
-  // consecutive entries, and a row's entries stay packed when a ship leaves.
+  static constexpr std::uint32_t ligne_vide = static_cast<std::uint32_t>(-1);
+
+  // Buckets row by row along x. Only the rows holding ships have starts, so
+  // that building costs time in the ships, not in the grid: row i has
+  // cases_par_axe + 1 starts at debuts_[debut_ligne_[i]] (ligne_vide: no
+  // ship in the row), and bucket (i, j) holds entries [start j, start j + 1)
+  // of its row. Consecutive buckets along y are consecutive entries, and a
+  // row's entries stay packed when a ship leaves.
+  std::array<std::uint32_t, cases_par_axe> debut_ligne_;
   std::vector<std::uint32_t> debuts_;
   // Entries: where each ship in play stands and its rank.
   std::vector<position> positions_;
   std::vector<unsigned> rangs_;
-  // By rank: the ship, its entry while in play, its row, whether it was
-  // retired.
+  // By rank: the ship, its entry while in play (while building: its bucket's
+  // start index), where its row's starts begin, whether it was retired.
   std::vector<vaisseau*> navires_;
   std::vector<std::uint32_t> entrees_;
   std::vector<std::uint32_t> lignes_;

@@ -60,7 +60,9 @@ void index_vaisseaux::vide() {
 std::vector<repere_vaisseau> index_vaisseaux::tous() const {
   std::vector<repere_vaisseau> resultat;
   resultat.reserve(taille_);
-  for (const auto& s : cases_) resultat.insert(resultat.end(), s.begin(), s.end());
+  for (const auto& s : cases_) {
+    if (!s.empty()) resultat.insert(resultat.end(), s.begin(), s.end());
+  }
   return resultat;
 }
 
