@@ -24,6 +24,7 @@
 #include "simulation/tick.h"
 #include "support/attente.h"
 #include "support/monde_essai.h"
+#include "support/reglage.h"
 
 namespace {
 
@@ -136,7 +137,8 @@ TEST(PannesMemoire, ASessionThatRunsOutOfMemoryLeavesNoShip) {
 }
 
 // Actions and ticks in a crowded world: a failed shot or tick changes the
-// world consistently or not at all, and the next tick goes on.
+// world consistently or not at all, and the next tick goes on. PANNES_TOURS
+// rounds (30), the world topped up to 60 ships before each.
 TEST(PannesMemoire, ActionsAndTicksKeepTheWorldConsistent) {
   monde m(23);
   const auto incoherences = [&m] {
@@ -153,7 +155,14 @@ TEST(PannesMemoire, ActionsAndTicksKeepTheWorldConsistent) {
     }
   }
   int pannes = 0;
-  for (int tour = 0; tour < 30; ++tour) {
+  couleur_t suivante = 61;
+  const long tours = test::reglage("PANNES_TOURS", 30);
+  for (long tour = 0; tour < tours; ++tour) {
+    {
+      VerrouGarde garde(m.verrou_monde);
+      while (m.vaisseaux.size() < 60 && cree_vaisseau(m, suivante++)) {
+      }
+    }
     balaye([&](long n) {
       bool atteinte = false;
       {
@@ -180,6 +189,7 @@ TEST(PannesMemoire, ActionsAndTicksKeepTheWorldConsistent) {
     });
   }
   EXPECT_GT(pannes, 0) << "no tick ever allocated: nothing was tested";
+  RecordProperty("allocations_failed_in_ticks", pannes);
 }
 
 }  // namespace
