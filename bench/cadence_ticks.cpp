@@ -13,12 +13,12 @@
 #include <string>
 #include <vector>
 
-#include "support/client_tcp.h"
-#include "support/protocole_client.h"
+#include "commun/client_tcp.h"
+#include "commun/protocole_client.h"
 
 namespace {
 
-using namespace jeu::test;
+using namespace jeu::commun;
 using horloge = std::chrono::steady_clock;
 
 // The first bullet line of this colour, or nullopt.

@@ -15,12 +15,12 @@
 #include <thread>
 #include <vector>
 
-#include "support/client_tcp.h"
-#include "support/processus.h"
+#include "commun/client_tcp.h"
+#include "commun/processus.h"
 
 namespace {
 
-using namespace jeu::test;
+using namespace jeu::commun;
 
 long champ_status(int pid, const std::string& nom) {
   std::ifstream status("/proc/" + std::to_string(pid) + "/status");

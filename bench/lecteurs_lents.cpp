@@ -14,11 +14,11 @@
 #include <thread>
 #include <vector>
 
-#include "support/client_tcp.h"
-#include "support/protocole_client.h"
+#include "commun/client_tcp.h"
+#include "commun/protocole_client.h"
 
 int main(int argc, char** argv) {
-  using namespace jeu::test;
+  using namespace jeu::commun;
   const int port = argc > 1 ? std::stoi(argv[1]) : 12345;
   const int nombre = argc > 2 ? std::stoi(argv[2]) : 100;
   const int secondes = argc > 3 ? std::stoi(argv[3]) : 20;

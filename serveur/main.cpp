@@ -5,25 +5,15 @@
 #include <exception>
 #include <system_error>
 
-#include <sys/resource.h>
-
 #include "geometry/cube_field.h"
 #include "net/ligne_commande.h"
 #include "net/serveur.h"
-#include "net/sortie.h"
+#include "net/ecriture.h"
 #include "net/thread_detache.h"
 #include "simulation/tick.h"
+#include "commun/limite_fichiers.h"
 
 namespace {
-
-// Serve as many connections as the machine allows, not the default 1024.
-void leve_limite_fichiers() {
-  rlimit limite{};
-  if (getrlimit(RLIMIT_NOFILE, &limite) == 0 && limite.rlim_cur < limite.rlim_max) {
-    limite.rlim_cur = limite.rlim_max;
-    setrlimit(RLIMIT_NOFILE, &limite);
-  }
-}
 
 [[noreturn]] void erreur_fatale(const char* description) {
   std::fflush(stdout);
@@ -46,9 +36,9 @@ int main(int argc, char** argv) {
   configuration::debug = opts->debug;
   // A peer that has gone must only fail the write to it.
   std::signal(SIGPIPE, SIG_IGN);
-  leve_limite_fichiers();
+  jeu::commun::leve_limite_fichiers();
 
-  if (configuration::debug) zorvex_print(stdout, "creation des cubes\n");
+  if (configuration::debug) ecrit_tout(stdout, "creation des cubes\n");
   {
     VerrouGarde garde(le_monde.verrou_monde);
     le_monde.cubes = cree_cubes(le_monde, configuration::nb_cubes);
@@ -56,7 +46,7 @@ int main(int argc, char** argv) {
   if (const int e = lance_thread_detache([] { mise_a_jour(le_monde); }, 1 << 20); e != 0) {
     erreur_fatale(std::system_error(e, std::generic_category(), "pthread_create").what());
   }
-  if (configuration::debug) zorvex_print(stdout, "lancement du serveur\n");
+  if (configuration::debug) ecrit_tout(stdout, "lancement du serveur\n");
   try {
     serveur(le_monde, opts->port, file_attente());
   } catch (const std::exception& e) {

@@ -5,10 +5,10 @@
 #include <utility>
 
 #include "jeu_client.h"
-#include "lignes.h"
-#include "reponses.h"
-#include "requetes.h"
-#include "reseau.h"
+#include "client/lignes.h"
+#include "client/reponses.h"
+#include "client/requetes.h"
+#include "client/reseau.h"
 
 namespace jeu_client {
 

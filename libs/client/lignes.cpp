@@ -1,4 +1,4 @@
-#include "lignes.h"
+#include "client/lignes.h"
 
 #include <cstdio>
 #include <utility>

@@ -1,4 +1,4 @@
-#include "reponses.h"
+#include "client/reponses.h"
 
 #include <algorithm>
 #include <array>
@@ -7,7 +7,7 @@
 #include <optional>
 #include <string>
 
-#include "requetes.h"
+#include "client/requetes.h"
 
 namespace jeu_client::interne {
 

@@ -8,7 +8,7 @@
 #include <string_view>
 
 #include "jeu_client.h"
-#include "lignes.h"
+#include "client/lignes.h"
 
 namespace jeu_client::interne {
 

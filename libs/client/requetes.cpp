@@ -1,4 +1,4 @@
-#include "requetes.h"
+#include "client/requetes.h"
 
 #include <stdexcept>
 

@@ -1,4 +1,4 @@
-#include "reseau.h"
+#include "client/reseau.h"
 
 #include <netdb.h>
 #include <netinet/in.h>

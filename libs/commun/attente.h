@@ -3,7 +3,7 @@
 #include <chrono>
 #include <thread>
 
-namespace jeu::test {
+namespace jeu::commun {
 
 // Evaluates `condition` until it holds or `delai` has passed, pausing `pas`
 // between tries; returns whether it held. Tests wait with this for what
@@ -21,4 +21,4 @@ bool attend_jusqua(Condition&& condition, std::chrono::milliseconds delai,
   }
 }
 
-}  // namespace jeu::test
+}  // namespace jeu::commun

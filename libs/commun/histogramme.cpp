@@ -1,10 +1,10 @@
-#include "statistiques.h"
+#include "commun/histogramme.h"
 
 #include <algorithm>
 #include <bit>
 #include <cmath>
 
-namespace jeu::charge {
+namespace jeu::commun {
 
 std::size_t histogramme::seau(std::uint64_t valeur) {
   const int largeur = std::bit_width(valeur);
@@ -65,4 +65,4 @@ std::uint64_t histogramme::percentile(double p) const {
   return max_;
 }
 
-}  // namespace jeu::charge
+}  // namespace jeu::commun

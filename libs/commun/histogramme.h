@@ -10,7 +10,7 @@
 #include <cstdint>
 #include <limits>
 
-namespace jeu::charge {
+namespace jeu::commun {
 
 class histogramme {
  public:
@@ -45,4 +45,4 @@ class histogramme {
   std::uint64_t max_ = 0;
 };
 
-}  // namespace jeu::charge
+}  // namespace jeu::commun

@@ -1,4 +1,4 @@
-#include "support/processus.h"
+#include "commun/processus.h"
 
 #include <arpa/inet.h>
 #include <fcntl.h>
@@ -21,7 +21,7 @@
 #include <stdexcept>
 #include <thread>
 
-namespace jeu::test {
+namespace jeu::commun {
 
 namespace {
 
@@ -285,4 +285,13 @@ bool attend_ecoute(int port, std::chrono::milliseconds delai) {
   return false;
 }
 
-}  // namespace jeu::test
+std::optional<long> memoire_ko(pid_t pid, std::string_view champ) {
+  std::ifstream statut("/proc/" + std::to_string(pid) + "/status");
+  const std::string debut = std::string(champ) + ":";
+  for (std::string ligne; std::getline(statut, ligne);) {
+    if (ligne.rfind(debut, 0) == 0) return std::stol(ligne.substr(debut.size()));
+  }
+  return std::nullopt;
+}
+
+}  // namespace jeu::commun

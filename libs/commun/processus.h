@@ -5,9 +5,10 @@
 #include <chrono>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
-namespace jeu::test {
+namespace jeu::commun {
 
 using namespace std::chrono_literals;
 
@@ -71,4 +72,7 @@ std::vector<pid_t> ecoutent_sur(int port);
 // (TIME_WAIT, ESTABLISHED...). "" when nothing uses it.
 std::string occupants_port(int port);
 
-}  // namespace jeu::test
+// A field of /proc/<pid>/status given in kB ("VmRSS", "VmHWM"), or nullopt.
+std::optional<long> memoire_ko(pid_t pid, std::string_view champ);
+
+}  // namespace jeu::commun

@@ -3,7 +3,7 @@
 # its own, with GoogleTest compiled from /usr/src/googletest, and runs the
 # tests with CTest, stopping at the first failure.
 #
-# Usage: src/stub/test-32bit.sh [build-dir]     (default: build/stub32)
+# Usage: libs/zorvex_stub/test-32bit.sh [build-dir]     (default: build/stub32)
 # Needs gcc-multilib and g++-multilib.  Extra CMake arguments may be given
 # in ZORVEX_STUB_CMAKE_ARGS (e.g. a compiler choice).
 set -euo pipefail

@@ -1,4 +1,4 @@
-#include "comportement.h"
+#include "bots/comportement.h"
 
 #include <algorithm>
 #include <cmath>

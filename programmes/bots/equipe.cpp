@@ -1,4 +1,4 @@
-#include "equipe.h"
+#include "bots/equipe.h"
 
 #include <algorithm>
 #include <cmath>

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "robot.h"
+#include "bots/robot.h"
 
 namespace jeu::bots {
 

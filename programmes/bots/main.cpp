@@ -1,8 +1,6 @@
 // jeu-bots: robots to play against. Each robot has its own connection and
 // colour, polls and acts at a fixed rate, and comes back on a new
 // connection when its ship is destroyed.
-#include <sys/resource.h>
-
 #include <CLI/CLI.hpp>
 #include <atomic>
 #include <csignal>
@@ -10,9 +8,11 @@
 #include <string>
 #include <thread>
 
-#include "equipe.h"
+#include "bots/equipe.h"
 #include "jeu_client.h"
-#include "tableau.h"
+#include "bots/tableau.h"
+#include "commun/limite_fichiers.h"
+#include "commun/options_cli.h"
 
 namespace {
 
@@ -20,13 +20,6 @@ std::atomic<bool> arret{false};
 
 extern "C" void sur_signal(int) { arret.store(true); }
 
-void leve_limite_fichiers() {
-  rlimit limite{};
-  if (getrlimit(RLIMIT_NOFILE, &limite) == 0 && limite.rlim_cur < limite.rlim_max) {
-    limite.rlim_cur = limite.rlim_max;
-    setrlimit(RLIMIT_NOFILE, &limite);
-  }
-}
 
 }  // namespace
 
@@ -49,8 +42,8 @@ int main(int argc, char** argv) {
       ->capture_default_str()->check(CLI::Range(0.1, 200.0));
   app.add_option("--fils", o.fils, "threads driving the robots")
       ->capture_default_str()->check(CLI::Range(1, 64));
-  app.add_flag("-q,--muet", muet, "no progress line each second");
-  CLI11_PARSE(app, argc, argv);
+  app.add_flag("-q,--silencieux,--muet", muet, "no progress line each second");
+  if (auto sortie = jeu::commun::analyse(app, argc, argv)) return jeu::commun::termine(*sortie);
 
   if (sorte == "mixte") {
     o.sortes = {comportement::tourelle, comportement::chasseur};
@@ -58,7 +51,7 @@ int main(int argc, char** argv) {
     o.sortes = {*lit_comportement(sorte)};
   }
   o.duree = std::chrono::milliseconds(static_cast<long long>(duree_s * 1000));
-  leve_limite_fichiers();
+  jeu::commun::leve_limite_fichiers();
   std::signal(SIGINT, sur_signal);
   std::signal(SIGTERM, sur_signal);
   std::signal(SIGPIPE, SIG_IGN);

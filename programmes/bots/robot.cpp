@@ -1,4 +1,4 @@
-#include "robot.h"
+#include "bots/robot.h"
 
 #include <algorithm>
 #include <utility>

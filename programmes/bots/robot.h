@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "comportement.h"
+#include "bots/comportement.h"
 #include "jeu_client.h"
 
 namespace jeu::bots {

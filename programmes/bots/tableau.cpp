@@ -1,4 +1,4 @@
-#include "tableau.h"
+#include "bots/tableau.h"
 
 #include <algorithm>
 #include <chrono>

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "equipe.h"
+#include "bots/equipe.h"
 
 namespace jeu::bots {
 

@@ -1,4 +1,4 @@
-#include "connexion.h"
+#include "charge/connexion_charge.h"
 
 #include <algorithm>
 #include <cmath>
@@ -13,19 +13,19 @@ std::uint64_t duree(std::int64_t debut, std::int64_t fin) {
 
 }  // namespace
 
-connexion::connexion(const regime& r, std::int64_t couleur) : regime_(r), couleur_(couleur) {
+connexion_charge::connexion_charge(const regime& r, std::int64_t couleur) : regime_(r), couleur_(couleur) {
   if (r.debit > 0) {
     intervalle_ = std::max<std::int64_t>(
         1, std::llround(1e9 * static_cast<double>(r.pipeline) / r.debit));
   }
 }
 
-void connexion::debut_connexion(std::int64_t t) {
+void connexion_charge::debut_connexion(std::int64_t t) {
   etat_ = etat::connexion;
   debut_ = t;
 }
 
-void connexion::connexion_etablie(std::int64_t t, mesures& m) {
+void connexion_charge::connexion_etablie(std::int64_t t, comptes& m) {
   m.connexion.enregistre(duree(debut_, t));
   ++m.connexions_ouvertes;
   if (regime_.enregistrement) {
@@ -37,12 +37,12 @@ void connexion::connexion_etablie(std::int64_t t, mesures& m) {
   }
 }
 
-void connexion::connexion_echouee(mesures& m) {
+void connexion_charge::connexion_echouee(comptes& m) {
   ++m.connexions_echouees;
   etat_ = etat::fermee;
 }
 
-void connexion::active(std::int64_t t, mesures& m) {
+void connexion_charge::active(std::int64_t t, comptes& m) {
   etat_ = etat::active;
   if (arretee_) return;
   if (intervalle_ > 0) {
@@ -53,7 +53,7 @@ void connexion::active(std::int64_t t, mesures& m) {
   }
 }
 
-void connexion::ecrit_lot(std::int64_t prevu, mesures& m) {
+void connexion_charge::ecrit_lot(std::int64_t prevu, comptes& m) {
   for (int k = 0; k < regime_.pipeline; ++k) {
     sortie_ += regime_.requetes[prochaine_requete_];
     sortie_ += "\r\n";
@@ -63,7 +63,7 @@ void connexion::ecrit_lot(std::int64_t prevu, mesures& m) {
   m.envoyees += static_cast<std::uint64_t>(regime_.pipeline);
 }
 
-void connexion::ecrit_dus(mesures& m) {
+void connexion_charge::ecrit_dus(comptes& m) {
   if (!en_vol_.empty() || dues_.empty()) return;
   for (int k = 0; k < regime_.pipeline && !dues_.empty(); ++k) {
     sortie_ += regime_.requetes[prochaine_requete_];
@@ -75,12 +75,12 @@ void connexion::ecrit_dus(mesures& m) {
   }
 }
 
-std::optional<std::int64_t> connexion::prochaine_echeance() const {
+std::optional<std::int64_t> connexion_charge::prochaine_echeance() const {
   if (intervalle_ == 0 || arretee_ || etat_ != etat::active) return std::nullopt;
   return prochain_lot_;
 }
 
-void connexion::echeance(std::int64_t t, mesures& m) {
+void connexion_charge::echeance(std::int64_t t, comptes& m) {
   if (intervalle_ == 0 || arretee_ || etat_ != etat::active) return;
   while (prochain_lot_ <= t) {
     dues_.insert(dues_.end(), static_cast<std::size_t>(regime_.pipeline), prochain_lot_);
@@ -89,12 +89,12 @@ void connexion::echeance(std::int64_t t, mesures& m) {
   ecrit_dus(m);
 }
 
-void connexion::recoit(std::string_view octets, std::int64_t t, mesures& m) {
+void connexion_charge::recoit(std::string_view octets, std::int64_t t, comptes& m) {
   if (etat_ != etat::enregistrement && etat_ != etat::active) return;
   decodeur_.ajoute(octets, [&](const reponse& r) { sur_reponse(r, t, m); });
 }
 
-void connexion::sur_reponse(const reponse& r, std::int64_t t, mesures& m) {
+void connexion_charge::sur_reponse(const reponse& r, std::int64_t t, comptes& m) {
   if (etat_ == etat::fermee) return;
   if (etat_ == etat::enregistrement) {
     if (r.entete == "VAISSEAU ENREGISTRE") {
@@ -122,13 +122,13 @@ void connexion::sur_reponse(const reponse& r, std::int64_t t, mesures& m) {
   }
 }
 
-void connexion::ferme(mesures& m) {
+void connexion_charge::ferme(comptes& m) {
   if (etat_ == etat::enregistrement || etat_ == etat::active) --m.connexions_ouvertes;
   etat_ = etat::fermee;
   sortie_.clear();
 }
 
-void connexion::perdue(mesures& m) {
+void connexion_charge::perdue(comptes& m) {
   if (etat_ == etat::fermee) return;
   if (etat_ == etat::connexion) {
     connexion_echouee(m);
@@ -139,7 +139,7 @@ void connexion::perdue(mesures& m) {
   ferme(m);
 }
 
-void connexion::abandonne(mesures& m) {
+void connexion_charge::abandonne(comptes& m) {
   if (etat_ == etat::enregistrement) ++m.sans_reponse;  // the colour
   m.sans_reponse += en_suspens();
   en_vol_.clear();

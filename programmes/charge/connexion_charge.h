@@ -12,10 +12,12 @@
 #include <string_view>
 #include <vector>
 
-#include "statistiques.h"
-#include "trames.h"
+#include "commun/histogramme.h"
+#include "charge/trames.h"
 
 namespace jeu::charge {
+
+using commun::histogramme;
 
 // How every connection issues its requests.
 struct regime {
@@ -26,7 +28,7 @@ struct regime {
 };
 
 // Everything counted over a run; times in nanoseconds.
-struct mesures {
+struct comptes {
   histogramme latence;         // request sent (or scheduled) -> reply complete
   histogramme connexion;       // connect() issued -> socket writable
   histogramme enregistrement;  // colour sent -> "VAISSEAU ENREGISTRE"
@@ -48,27 +50,27 @@ struct mesures {
   }
 };
 
-class connexion {
+class connexion_charge {
  public:
   enum class etat { inactive, connexion, enregistrement, active, fermee };
 
   // `couleur` is sent at registration when the regime registers.
-  connexion(const regime& r, std::int64_t couleur);
+  connexion_charge(const regime& r, std::int64_t couleur);
 
   etat etat_courant() const { return etat_; }
 
   // connect() was issued at t.
   void debut_connexion(std::int64_t t);
   // The connect completed at t: the colour, or the first batch, is written.
-  void connexion_etablie(std::int64_t t, mesures& m);
+  void connexion_etablie(std::int64_t t, comptes& m);
   // The connect failed; the connection is closed.
-  void connexion_echouee(mesures& m);
+  void connexion_echouee(comptes& m);
   // Bytes from the server arrived at t. A refused registration closes the
   // connection; replies may let the next batch be written.
-  void recoit(std::string_view octets, std::int64_t t, mesures& m);
+  void recoit(std::string_view octets, std::int64_t t, comptes& m);
   // The server closed the connection or the socket failed; requests still
   // unanswered count as such.
-  void perdue(mesures& m);
+  void perdue(comptes& m);
 
   // Fixed rate: when the next batch is scheduled; nullopt in closed loop,
   // when stopped or not yet active.
@@ -76,25 +78,25 @@ class connexion {
   // Fixed rate: every batch scheduled at or before t becomes due. Due
   // batches are written one at a time, when nothing is in flight; each
   // request's latency is counted from its scheduled time, not its write.
-  void echeance(std::int64_t t, mesures& m);
+  void echeance(std::int64_t t, comptes& m);
   // No batch is started any more; replies still in flight are awaited.
   void arrete() { arretee_ = true; }
   // Requests written and unanswered, plus due ones not yet written.
   std::size_t en_suspens() const { return en_vol_.size() + dues_.size(); }
   // The end of the run: what is still pending, an unanswered registration
   // included, counts as unanswered.
-  void abandonne(mesures& m);
+  void abandonne(comptes& m);
 
   // Bytes to write to the server; the caller erases what it has written.
   std::string& a_ecrire() { return sortie_; }
 
  private:
-  void active(std::int64_t t, mesures& m);
+  void active(std::int64_t t, comptes& m);
   // Writes the next batch: requests scheduled at `prevu`, or the oldest due.
-  void ecrit_lot(std::int64_t prevu, mesures& m);
-  void ecrit_dus(mesures& m);
-  void sur_reponse(const reponse& r, std::int64_t t, mesures& m);
-  void ferme(mesures& m);
+  void ecrit_lot(std::int64_t prevu, comptes& m);
+  void ecrit_dus(comptes& m);
+  void sur_reponse(const reponse& r, std::int64_t t, comptes& m);
+  void ferme(comptes& m);
 
   const regime& regime_;
   std::int64_t couleur_;

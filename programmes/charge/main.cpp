@@ -1,25 +1,11 @@
-#include <sys/resource.h>
-
 #include <cstdio>
 #include <exception>
 #include <variant>
 
-#include "moteur.h"
-#include "options.h"
-#include "rapport.h"
-
-namespace {
-
-// Thousands of connections need more descriptors than the default 1024.
-void leve_limite_fichiers() {
-  rlimit limite{};
-  if (getrlimit(RLIMIT_NOFILE, &limite) == 0 && limite.rlim_cur < limite.rlim_max) {
-    limite.rlim_cur = limite.rlim_max;
-    setrlimit(RLIMIT_NOFILE, &limite);
-  }
-}
-
-}  // namespace
+#include "charge/moteur.h"
+#include "charge/options.h"
+#include "charge/rapport.h"
+#include "commun/limite_fichiers.h"
 
 int main(int argc, char** argv) {
   using namespace jeu::charge;
@@ -29,7 +15,7 @@ int main(int argc, char** argv) {
     return sortie->code;
   }
   const options& o = std::get<options>(lu);
-  leve_limite_fichiers();
+  jeu::commun::leve_limite_fichiers();
   try {
     const bilan_execution b = lance(o, [&](const instantane& i) {
       if (!o.progression) return;

@@ -1,4 +1,4 @@
-#include "moteur.h"
+#include "charge/moteur.h"
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
@@ -55,8 +55,8 @@ class descripteur {
 };
 
 struct emplacement {
-  explicit emplacement(connexion cx) : c(std::move(cx)) {}
-  connexion c;
+  explicit emplacement(connexion_charge cx) : c(std::move(cx)) {}
+  connexion_charge c;
   int fd = -1;
   std::uint32_t evenements = 0;  // registered with epoll
   std::optional<std::int64_t> echeance_programmee;
@@ -85,7 +85,7 @@ class boucle {
     }
     emplacements_.reserve(static_cast<std::size_t>(o.connexions));
     for (int i = 0; i < o.connexions; ++i) {
-      emplacements_.emplace_back(connexion(regime_, o.couleur + i));
+      emplacements_.emplace_back(connexion_charge(regime_, o.couleur + i));
     }
   }
 
@@ -121,7 +121,7 @@ class boucle {
       echeances_;
   std::int64_t debut_ = 0;
   std::int64_t minuterie_armee_ = -1;
-  mesures m_;
+  comptes m_;
   std::array<char, 1 << 16> tampon_;
 };
 
@@ -164,7 +164,7 @@ void boucle::ferme(std::size_t i) {
 
 void boucle::traite(std::size_t i, std::uint32_t evenements) {
   emplacement& e = emplacements_[i];
-  if (e.c.etat_courant() == connexion::etat::connexion) {
+  if (e.c.etat_courant() == connexion_charge::etat::connexion) {
     int erreur = 0;
     socklen_t taille = sizeof erreur;
     if (getsockopt(e.fd, SOL_SOCKET, SO_ERROR, &erreur, &taille) != 0) erreur = errno;
@@ -193,7 +193,7 @@ void boucle::lit(std::size_t i) {
 void boucle::apres(std::size_t i) {
   emplacement& e = emplacements_[i];
   std::string& sortie = e.c.a_ecrire();
-  if (e.fd >= 0 && !sortie.empty() && e.c.etat_courant() != connexion::etat::fermee) {
+  if (e.fd >= 0 && !sortie.empty() && e.c.etat_courant() != connexion_charge::etat::fermee) {
     const ssize_t n = send(e.fd, sortie.data(), sortie.size(), MSG_NOSIGNAL);
     if (n > 0) {
       sortie.erase(0, static_cast<std::size_t>(n));
@@ -201,13 +201,13 @@ void boucle::apres(std::size_t i) {
       e.c.perdue(m_);
     }
   }
-  if (e.c.etat_courant() == connexion::etat::fermee) {
+  if (e.c.etat_courant() == connexion_charge::etat::fermee) {
     ferme(i);
     return;
   }
   if (e.fd < 0) return;
   const std::uint32_t voulus =
-      e.c.etat_courant() == connexion::etat::connexion
+      e.c.etat_courant() == connexion_charge::etat::connexion
           ? std::uint32_t{EPOLLOUT}
           : EPOLLIN | (sortie.empty() ? 0u : std::uint32_t{EPOLLOUT});
   if (voulus != e.evenements) {
@@ -237,8 +237,8 @@ void boucle::arme_minuterie(std::int64_t quand) {
 
 bool boucle::tout_repondu() const {
   return std::all_of(emplacements_.begin(), emplacements_.end(), [](const emplacement& e) {
-    return e.c.etat_courant() == connexion::etat::fermee ||
-           (e.c.etat_courant() == connexion::etat::active && e.c.en_suspens() == 0);
+    return e.c.etat_courant() == connexion_charge::etat::fermee ||
+           (e.c.etat_courant() == connexion_charge::etat::active && e.c.en_suspens() == 0);
   });
 }
 
@@ -323,7 +323,7 @@ bilan_execution boucle::execute() {
   }
 
   for (emplacement& e : emplacements_) {
-    if (e.c.etat_courant() == connexion::etat::connexion) {
+    if (e.c.etat_courant() == connexion_charge::etat::connexion) {
       e.c.connexion_echouee(m_);
     } else {
       e.c.abandonne(m_);

@@ -7,8 +7,8 @@
 #include <cstdint>
 #include <functional>
 
-#include "connexion.h"
-#include "options.h"
+#include "charge/connexion_charge.h"
+#include "charge/options.h"
 
 namespace jeu::charge {
 
@@ -21,7 +21,7 @@ struct instantane {
 };
 
 struct bilan_execution {
-  mesures m;
+  comptes m;
   double duree;               // seconds of load, from the start to the stop
   std::uint64_t reponses_pendant;  // replies received within those seconds
   double attente_fin;         // seconds then spent awaiting the last replies

@@ -1,4 +1,6 @@
-#include "options.h"
+#include "charge/options.h"
+
+#include "commun/options_cli.h"
 
 #include <arpa/inet.h>
 
@@ -64,14 +66,7 @@ std::variant<options, sortie_immediate> lit_options(int argc, const char* const*
       ->check(CLI::Range(0.0, 3600.0));
   app.add_flag("-q,--silencieux", silencieux, "no progress line on stderr");
 
-  try {
-    app.parse(argc, argv);
-  } catch (const CLI::ParseError& e) {
-    std::ostringstream sortie;
-    std::ostringstream erreur;
-    const int code = app.exit(e, sortie, erreur);
-    return sortie_immediate{code, code == 0 ? sortie.str() : erreur.str()};
-  }
+  if (auto sortie = commun::analyse(app, argc, argv)) return *sortie;
   o.enregistrement = !sans_enregistrement;
   o.progression = !silencieux;
   if (o.requetes.empty()) o.requetes.push_back("GET STATUT");

@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <string>
 #include <variant>
+
+#include "commun/options_cli.h"
 #include <vector>
 
 namespace jeu::charge {
@@ -24,12 +26,7 @@ struct options {
   bool progression = true;            // a line per second on stderr
 };
 
-// What the command line asked for when it is not a run: help, or a usage
-// error; `texte` goes to `code == 0 ? stdout : stderr`.
-struct sortie_immediate {
-  int code;
-  std::string texte;
-};
+using sortie_immediate = commun::sortie_immediate;
 
 // Reads argv[1..]. Every value is checked (ranges, a request without CR or
 // LF, colours of all connections within int64, ramp shorter than the run);

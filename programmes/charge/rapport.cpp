@@ -1,4 +1,4 @@
-#include "rapport.h"
+#include "charge/rapport.h"
 
 #include <cstdio>
 #include <utility>
@@ -51,7 +51,7 @@ std::string ligne_progression(const instantane& i, int connexions) {
 }
 
 std::string rapport(const options& o, const bilan_execution& b) {
-  const mesures& m = b.m;
+  const comptes& m = b.m;
   std::string s;
   ligne(s, "target", o.adresse + ":" + std::to_string(o.port));
   ligne(s, "connections", std::to_string(o.connexions) +

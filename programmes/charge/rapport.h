@@ -6,8 +6,8 @@
 
 #include <string>
 
-#include "moteur.h"
-#include "options.h"
+#include "charge/moteur.h"
+#include "charge/options.h"
 
 namespace jeu::charge {
 

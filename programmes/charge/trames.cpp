@@ -1,4 +1,4 @@
-#include "trames.h"
+#include "charge/trames.h"
 
 #include <algorithm>
 #include <charconv>

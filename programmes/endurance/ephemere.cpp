@@ -1,10 +1,10 @@
-#include "ephemere.h"
+#include "endurance/ephemere.h"
 
 #include <random>
 #include <thread>
 
-#include "forme.h"
-#include "lien.h"
+#include "endurance/forme.h"
+#include "endurance/lien.h"
 
 namespace jeu::endurance {
 

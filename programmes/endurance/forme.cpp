@@ -1,4 +1,4 @@
-#include "forme.h"
+#include "endurance/forme.h"
 
 #include <charconv>
 #include <cstdlib>

@@ -10,7 +10,7 @@
 #include <string_view>
 #include <vector>
 
-#include "lien.h"
+#include "endurance/lien.h"
 
 namespace jeu::endurance {
 

@@ -1,9 +1,9 @@
-#include "joueur.h"
+#include "endurance/joueur.h"
 
 #include <random>
 #include <thread>
 
-#include "forme.h"
+#include "endurance/forme.h"
 
 namespace jeu::endurance {
 

@@ -12,15 +12,15 @@
 #include <string>
 #include <vector>
 
-#include "lien.h"
-#include "statistiques.h"
+#include "endurance/lien.h"
+#include "commun/histogramme.h"
 
 namespace jeu::endurance {
 
 // What all steady players saw, shared between their threads.
 struct bilan_joueurs {
   std::mutex verrou;
-  charge::histogramme attente;  // nanoseconds, request written -> reply complete
+  commun::histogramme attente;  // nanoseconds, request written -> reply complete
   std::uint64_t requetes = 0;
   std::uint64_t fausses = 0;          // wrong, missing or late replies
   std::uint64_t reinscriptions = 0;   // new connections after a destroyed ship

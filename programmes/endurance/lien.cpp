@@ -1,4 +1,4 @@
-#include "lien.h"
+#include "endurance/lien.h"
 
 #include <arpa/inet.h>
 #include <netinet/in.h>

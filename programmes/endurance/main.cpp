@@ -1,7 +1,5 @@
 // jeu-endurance: a soak test of serveur_jeu. See README, "Soak test".
 
-#include <sys/resource.h>
-
 #include <algorithm>
 #include <cstdio>
 #include <exception>
@@ -12,15 +10,16 @@
 #include <thread>
 #include <variant>
 
-#include "ephemere.h"
-#include "forme.h"
-#include "joueur.h"
-#include "lien.h"
-#include "options.h"
-#include "rapport.h"
-#include "sonde.h"
-#include "support/attente.h"
-#include "support/processus.h"
+#include "endurance/ephemere.h"
+#include "endurance/forme.h"
+#include "endurance/joueur.h"
+#include "endurance/lien.h"
+#include "endurance/options.h"
+#include "endurance/rapport.h"
+#include "endurance/sonde.h"
+#include "commun/attente.h"
+#include "commun/processus.h"
+#include "commun/limite_fichiers.h"
 
 namespace {
 
@@ -31,13 +30,6 @@ constexpr std::int64_t couleur_joueurs = 1'000'000;    // + index
 constexpr std::int64_t couleur_ephemeres = 2'000'000;  // + index
 constexpr std::int64_t couleur_temoin = 999'999;
 
-void leve_limite_fichiers() {
-  rlimit limite{};
-  if (getrlimit(RLIMIT_NOFILE, &limite) == 0 && limite.rlim_cur < limite.rlim_max) {
-    limite.rlim_cur = limite.rlim_max;
-    setrlimit(RLIMIT_NOFILE, &limite);
-  }
-}
 
 std::string ms(std::uint64_t ns) {
   char t[32];
@@ -80,24 +72,24 @@ std::string liste(const std::multiset<std::int64_t>& c) {
 int execute(const options& o) {
   int port = o.port;
   pid_t pid = -1;
-  std::unique_ptr<jeu::test::processus> serveur;
+  std::unique_ptr<jeu::commun::processus> serveur;
   if (port == 0) {
-    port = jeu::test::port_libre();
+    port = jeu::commun::port_libre();
     // The server writes a line on its standard output for every wrong
     // request; a pipe nobody reads would fill and stop it, so that output
     // goes to /dev/null. The shell execs the server: same pid.
-    serveur = std::make_unique<jeu::test::processus>(
+    serveur = std::make_unique<jeu::commun::processus>(
         "/bin/sh", std::vector<std::string>{"-c", "exec \"$0\" \"$1\" >/dev/null", o.serveur,
                                             std::to_string(port)});
     pid = serveur->pid();
-    if (!jeu::test::attend_ecoute_de(pid, port, 10s)) {
+    if (!jeu::commun::attend_ecoute_de(pid, port, 10s)) {
       serveur->collecte(100ms);
       std::fprintf(stderr, "jeu-endurance: %s does not listen on port %d: %s\n", o.serveur.c_str(), port,
                    serveur->erreur().c_str());
       return 2;
     }
   } else {
-    const auto pids = jeu::test::ecoutent_sur(port);
+    const auto pids = jeu::commun::ecoutent_sur(port);
     if (pids.size() == 1) pid = pids.front();
   }
   const auto reglement = std::chrono::milliseconds(static_cast<long>(o.reglement * 1000));
@@ -153,7 +145,7 @@ int execute(const options& o) {
   lien temoin;
   bool temoin_pret = false;
   std::string probleme_temoin;
-  jeu::test::attend_jusqua([&] {
+  jeu::commun::attend_jusqua([&] {
     if (!temoin.ouvert() && !temoin.ouvre(port)) return false;
     temoin.envoie("PUT COULEUR VAISSEAU " + std::to_string(couleur_temoin) + "\r\n");
     const reponse_lue rep = lit_reponse(temoin, "PUT COULEUR VAISSEAU 0", false, horloge::now() + 10s);
@@ -162,7 +154,7 @@ int execute(const options& o) {
   }, reglement, 50ms);
   std::size_t balles = 0;
   if (temoin_pret) {
-    jeu::test::attend_jusqua([&] {
+    jeu::commun::attend_jusqua([&] {
       temoin.envoie("GET BALLES\r\n");
       const reponse_lue rep = lit_reponse(temoin, "GET BALLES\r", true, horloge::now() + 10s);
       balles = rep.ok() ? rep.lignes.size() : 1;
@@ -178,7 +170,7 @@ int execute(const options& o) {
   std::multiset<std::int64_t> vus;
   bool vus_ok = false;
   if (temoin_pret) {
-    jeu::test::attend_jusqua([&] {
+    jeu::commun::attend_jusqua([&] {
       auto c = couleurs_vues(temoin, &probleme_temoin);
       if (!c) return false;
       vus = *c;
@@ -192,7 +184,7 @@ int execute(const options& o) {
   releve apres_churn, apres_depart;
   auto attend_releve = [&](releve& rel, long permis) {
     if (pid <= 0) return;
-    jeu::test::attend_jusqua([&] {
+    jeu::commun::attend_jusqua([&] {
       rel = releve_de(pid);
       return rel.threads <= avant.threads + permis && rel.descripteurs <= avant.descripteurs + permis;
     }, reglement, 50ms);
@@ -282,7 +274,7 @@ int main(int argc, char** argv) {
     std::fputs(s->texte.c_str(), s->code == 0 ? stdout : stderr);
     return s->code;
   }
-  leve_limite_fichiers();
+  jeu::commun::leve_limite_fichiers();
   try {
     return execute(std::get<options>(lu));
   } catch (const std::exception& e) {

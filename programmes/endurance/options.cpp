@@ -1,4 +1,6 @@
-#include "options.h"
+#include "endurance/options.h"
+
+#include "commun/options_cli.h"
 
 #include <CLI/CLI.hpp>
 
@@ -36,13 +38,7 @@ std::variant<options, sortie_immediate> lit_options(int argc, const char* const*
   app.add_option("--reglement", o.reglement, "seconds allowed for the server to settle at the end")
       ->check(CLI::Range(0.1, 3600.0));
   app.add_option("--graine", o.graine, "seed of the random choices");
-  try {
-    app.parse(argc, argv);
-  } catch (const CLI::ParseError& e) {
-    std::ostringstream sortie, erreur;
-    const int code = app.exit(e, sortie, erreur);
-    return sortie_immediate{code, sortie.str() + erreur.str()};
-  }
+  if (auto sortie = commun::analyse(app, argc, argv)) return *sortie;
   if (o.port == 0 && o.serveur.empty()) return sortie_immediate{2, "no --serveur nor --port given\n"};
   return o;
 }

@@ -5,6 +5,8 @@
 #include <string>
 #include <variant>
 
+#include "commun/options_cli.h"
+
 namespace jeu::endurance {
 
 struct options {
@@ -21,10 +23,7 @@ struct options {
   unsigned graine = 1;
 };
 
-struct sortie_immediate {
-  int code;
-  std::string texte;
-};
+using sortie_immediate = commun::sortie_immediate;
 
 std::variant<options, sortie_immediate> lit_options(int argc, const char* const* argv);
 

@@ -1,4 +1,4 @@
-#include "rapport.h"
+#include "endurance/rapport.h"
 
 #include <algorithm>
 

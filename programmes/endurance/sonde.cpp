@@ -1,15 +1,14 @@
-#include "sonde.h"
+#include "endurance/sonde.h"
 
-#include "support/processus.h"
-#include "support/protocole_client.h"
+#include "commun/processus.h"
 
 namespace jeu::endurance {
 
 releve releve_de(pid_t pid) {
   releve r;
-  r.threads = test::memoire_ko(pid, "Threads").value_or(-1);  // a plain count, read the same way
-  r.rss_ko = test::memoire_ko(pid, "VmRSS").value_or(-1);
-  r.descripteurs = test::descripteurs_ouverts(pid);
+  r.threads = commun::memoire_ko(pid, "Threads").value_or(-1);  // a plain count, read the same way
+  r.rss_ko = commun::memoire_ko(pid, "VmRSS").value_or(-1);
+  r.descripteurs = commun::descripteurs_ouverts(pid);
   return r;
 }
 

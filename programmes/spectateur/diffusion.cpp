@@ -1,6 +1,6 @@
-#include "diffusion.h"
+#include "spectateur/diffusion.h"
 
-#include "etat.h"
+#include "spectateur/etat.h"
 
 namespace jeu::spectateur {
 

@@ -1,4 +1,4 @@
-#include "etat.h"
+#include "spectateur/etat.h"
 
 #include <cmath>
 #include <cstdio>

@@ -1,10 +1,10 @@
-#include "http.h"
+#include "spectateur/http.h"
 
 #include <sys/socket.h>
 
 #include <memory>
 
-#include "page.h"
+#include "spectateur/page.h"
 
 namespace jeu::spectateur {
 

@@ -10,7 +10,7 @@
 #include <atomic>
 #include <string>
 
-#include "diffusion.h"
+#include "spectateur/diffusion.h"
 
 namespace jeu::spectateur {
 

@@ -6,11 +6,11 @@
 #include <thread>
 #include <variant>
 
-#include "diffusion.h"
-#include "http.h"
-#include "options.h"
-#include "sondeur.h"
-#include "source_jeu.h"
+#include "spectateur/diffusion.h"
+#include "spectateur/http.h"
+#include "spectateur/options.h"
+#include "spectateur/sondeur.h"
+#include "spectateur/source_jeu.h"
 
 namespace {
 

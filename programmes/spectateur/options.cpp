@@ -1,4 +1,6 @@
-#include "options.h"
+#include "spectateur/options.h"
+
+#include "commun/options_cli.h"
 
 #include <CLI/CLI.hpp>
 #include <charconv>
@@ -55,14 +57,7 @@ std::variant<options, sortie_immediate> lit_options(int argc, const char* const*
       ->check(CLI::Range(1, 1000));
   app.add_option("--frequence", o.frequence, "frames read from the game server per second")
       ->check(CLI::Range(1, 100));
-  try {
-    app.parse(argc, argv);
-  } catch (const CLI::ParseError& e) {
-    std::ostringstream sortie;
-    std::ostringstream erreur;
-    const int code = app.exit(e, sortie, erreur);
-    return sortie_immediate{code, code == 0 ? sortie.str() : erreur.str()};
-  }
+  if (auto sortie = commun::analyse(app, argc, argv)) return *sortie;
   lit_serveur(serveur, o.hote, o.port);
   return o;
 }

@@ -5,6 +5,8 @@
 #include <string>
 #include <variant>
 
+#include "commun/options_cli.h"
+
 namespace jeu::spectateur {
 
 struct options {
@@ -16,11 +18,7 @@ struct options {
   int frequence = 25;                // frames read per second
 };
 
-// Help, or a usage error: `texte` goes to `code == 0 ? stdout : stderr`.
-struct sortie_immediate {
-  int code;
-  std::string texte;
-};
+using sortie_immediate = commun::sortie_immediate;
 
 // Reads argv[1..]. "--serveur" is host:port, "[v6address]:port" for an IPv6
 // address; every value is range-checked.

@@ -1,4 +1,4 @@
-#include "page.h"
+#include "spectateur/page.h"
 
 namespace jeu::spectateur {
 

@@ -1,4 +1,4 @@
-#include "sondeur.h"
+#include "spectateur/sondeur.h"
 
 #include <exception>
 

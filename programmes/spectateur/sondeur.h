@@ -11,8 +11,8 @@
 #include <string>
 #include <thread>
 
-#include "diffusion.h"
-#include "source.h"
+#include "spectateur/diffusion.h"
+#include "spectateur/source.h"
 
 namespace jeu::spectateur {
 

@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "etat.h"
+#include "spectateur/etat.h"
 
 namespace jeu::spectateur {
 

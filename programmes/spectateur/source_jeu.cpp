@@ -1,4 +1,4 @@
-#include "source_jeu.h"
+#include "spectateur/source_jeu.h"
 
 #include <array>
 #include <variant>

@@ -9,7 +9,7 @@
 #include <string>
 
 #include "jeu_client.h"
-#include "source.h"
+#include "spectateur/source.h"
 
 namespace jeu::spectateur {
 

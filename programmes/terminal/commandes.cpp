@@ -1,4 +1,4 @@
-#include "commandes.h"
+#include "terminal/commandes.h"
 
 #include <curses.h>
 

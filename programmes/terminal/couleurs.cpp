@@ -1,4 +1,4 @@
-#include "couleurs.h"
+#include "terminal/couleurs.h"
 
 #include <array>
 #include <limits>

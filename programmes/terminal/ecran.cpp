@@ -1,4 +1,4 @@
-#include "ecran.h"
+#include "terminal/ecran.h"
 
 #include <curses.h>
 #include <langinfo.h>
@@ -9,9 +9,9 @@
 #include <cstring>
 #include <stdexcept>
 
-#include "cadrage.h"
-#include "couleurs.h"
-#include "glyphes.h"
+#include "terminal/cadrage.h"
+#include "terminal/couleurs.h"
+#include "terminal/glyphes.h"
 
 namespace jeu::terminal {
 

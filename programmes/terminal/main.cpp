@@ -4,11 +4,11 @@
 #include <optional>
 #include <variant>
 
-#include "ecran.h"
+#include "terminal/ecran.h"
 #include "jeu_client.h"
-#include "options.h"
-#include "partie.h"
-#include "signaux.h"
+#include "terminal/options.h"
+#include "terminal/partie.h"
+#include "terminal/signaux.h"
 
 int main(int argc, char** argv) {
   using namespace jeu::terminal;

@@ -1,4 +1,6 @@
-#include "options.h"
+#include "terminal/options.h"
+
+#include "commun/options_cli.h"
 
 #include <CLI/CLI.hpp>
 #include <charconv>
@@ -44,14 +46,7 @@ std::variant<options, sortie_immediate> lit_options(int argc, const char* const*
       ->capture_default_str();
   bool silencieux = false;
   app.add_flag("-q,--silencieux", silencieux, "do not print the redraw rate at the end");
-  try {
-    app.parse(argc, argv);
-  } catch (const CLI::ParseError& e) {
-    std::ostringstream sortie;
-    std::ostringstream erreur;
-    const int code = app.exit(e, sortie, erreur);
-    return sortie_immediate{code, code == 0 ? sortie.str() : erreur.str()};
-  }
+  if (auto sortie = commun::analyse(app, argc, argv)) return *sortie;
   if (!couleur.empty()) o.couleur = lit_couleur(couleur);
   o.compte_rendu = !silencieux;
   return o;

@@ -8,6 +8,8 @@
 #include <string_view>
 #include <variant>
 
+#include "commun/options_cli.h"
+
 namespace jeu::terminal {
 
 struct options {
@@ -19,12 +21,7 @@ struct options {
   bool compte_rendu = true;        // print the redraw rate at the end
 };
 
-// What the command line asked for when it is not a game: help, or a usage
-// error; `texte` goes to `code == 0 ? stdout : stderr`.
-struct sortie_immediate {
-  int code;
-  std::string texte;
-};
+using sortie_immediate = commun::sortie_immediate;
 
 // A colour written in decimal (an optional "-", then digits) or in
 // hexadecimal after "0x" or "0X"; nullopt for anything else or a value

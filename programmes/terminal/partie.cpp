@@ -1,4 +1,4 @@
-#include "partie.h"
+#include "terminal/partie.h"
 
 #include <algorithm>
 #include <chrono>
@@ -7,9 +7,9 @@
 #include <random>
 #include <variant>
 
-#include "barre.h"
-#include "commandes.h"
-#include "signaux.h"
+#include "terminal/barre.h"
+#include "terminal/commandes.h"
+#include "terminal/signaux.h"
 
 namespace jeu::terminal {
 

@@ -8,10 +8,10 @@
 #include <string>
 #include <vector>
 
-#include "ecran.h"
+#include "terminal/ecran.h"
 #include "jeu_client.h"
-#include "options.h"
-#include "vitesse.h"
+#include "terminal/options.h"
+#include "terminal/vitesse.h"
 
 namespace jeu::terminal {
 

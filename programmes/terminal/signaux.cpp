@@ -1,4 +1,4 @@
-#include "signaux.h"
+#include "terminal/signaux.h"
 
 #include <csignal>
 #include <initializer_list>

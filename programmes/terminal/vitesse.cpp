@@ -1,4 +1,4 @@
-#include "vitesse.h"
+#include "terminal/vitesse.h"
 
 namespace jeu::terminal {
 

@@ -1,4 +1,4 @@
-#include "net/sortie.h"
+#include "net/ecriture.h"
 
 #include <sys/socket.h>
 
@@ -6,7 +6,7 @@
 
 namespace jeu {
 
-bool zorvex_print(std::FILE* flux, std::string_view texte) {
+bool ecrit_tout(std::FILE* flux, std::string_view texte) {
   flockfile(flux);
   const bool ecrit = fwrite_unlocked(texte.data(), 1, texte.size(), flux) == texte.size();
   const bool vide = fflush_unlocked(flux) == 0;
@@ -14,7 +14,7 @@ bool zorvex_print(std::FILE* flux, std::string_view texte) {
   return ecrit && vide;
 }
 
-bool zorvex_print(int fd, std::string_view texte) {
+bool ecrit_tout(int fd, std::string_view texte) {
   while (!texte.empty()) {
     const ssize_t n = ::send(fd, texte.data(), texte.size(), MSG_NOSIGNAL);
     if (n < 0) {

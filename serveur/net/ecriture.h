@@ -7,11 +7,11 @@ namespace jeu {
 
 // Writes `texte` on `flux` as one unit (no other thread's text falls inside
 // it) and flushes. Returns false when the write or the flush failed.
-bool zorvex_print(std::FILE* flux, std::string_view texte);
+bool ecrit_tout(std::FILE* flux, std::string_view texte);
 
 // Writes all of `texte` on socket `fd`, retrying after interruptions and
 // partial writes. A peer that has gone makes it fail (no signal is raised).
 // Returns false on any failure.
-bool zorvex_print(int fd, std::string_view texte);
+bool ecrit_tout(int fd, std::string_view texte);
 
 }  // namespace jeu

@@ -13,7 +13,7 @@
 #include <thread>
 
 #include "net/session.h"
-#include "net/sortie.h"
+#include "net/ecriture.h"
 #include "net/thread_detache.h"
 
 namespace jeu {
@@ -43,14 +43,14 @@ int file_attente() {
 }
 
 int ouvre_ecoute(int port, int backlog) {
-  if (configuration::debug) zorvex_print(stdout, "creation de la socket principale\n");
+  if (configuration::debug) ecrit_tout(stdout, "creation de la socket principale\n");
   const int ecoute = ::socket(AF_INET, SOCK_STREAM, 0);
   if (ecoute < 0) echec("socket");
   sockaddr_in adresse{};
   adresse.sin_family = AF_INET;
   adresse.sin_addr.s_addr = htonl(INADDR_ANY);
   adresse.sin_port = htons(static_cast<std::uint16_t>(port));
-  if (configuration::debug) zorvex_print(stdout, "binding et listening\n");
+  if (configuration::debug) ecrit_tout(stdout, "binding et listening\n");
   if (::bind(ecoute, reinterpret_cast<const sockaddr*>(&adresse), sizeof adresse) < 0) {
     echec("bind");
   }
@@ -90,7 +90,7 @@ bool demarre_session(monde& m, int socket) noexcept {
 
 void serveur(monde& m, int port, int backlog) {
   const int ecoute = ouvre_ecoute(port, backlog);
-  if (configuration::debug) zorvex_print(stdout, "attente des clients\n");
+  if (configuration::debug) ecrit_tout(stdout, "attente des clients\n");
   for (;;) {
     demarre_session(m, accepte(ecoute));
   }

@@ -10,8 +10,8 @@
 
 #include "config/configuration.h"
 #include "net/lecteur_lignes.h"
-#include "net/sortie.h"
-#include "net/spectateur.h"
+#include "net/ecriture.h"
+#include "net/session_spectateur.h"
 #include "net/traitement.h"
 #include "simulation/balles.h"
 
@@ -68,7 +68,7 @@ class session {
     }
     if (fin != fin_partie::vaisseau_retire) retire_vaisseau(m_, j->id());
     if (fin == fin_partie::deconnexion && configuration::debug) {
-      zorvex_print(stdout, j->prefixe() + "s'est barre sans prevenir\n");
+      ecrit_tout(stdout, j->prefixe() + "s'est barre sans prevenir\n");
     }
   }
 
@@ -80,7 +80,7 @@ class session {
 
   // Sends what has accumulated. false when the write failed.
   bool envoie() {
-    const bool ecrit = sortie_.empty() || zorvex_print(socket_, sortie_);
+    const bool ecrit = sortie_.empty() || ecrit_tout(socket_, sortie_);
     sortie_.clear();
     if (sortie_.capacity() > garde_max) std::string().swap(sortie_);
     return ecrit;
@@ -111,7 +111,7 @@ class session {
       issue_enregistrement issue = lecteur_.tronquee()
                                        ? refuse_enregistrement(lecteur_.ligne())
                                        : enregistre(m_, lecteur_.ligne(), configuration::debug);
-      if (!issue.journal.empty() && !zorvex_print(stdout, issue.journal)) {
+      if (!issue.journal.empty() && !ecrit_tout(stdout, issue.journal)) {
         if (issue.id) retire_vaisseau(m_, *issue.id);
         return inscription::aucune;
       }
@@ -169,7 +169,7 @@ class session {
         VerrouGarde garde(m_.verrou_monde);
         issue = lecteur_.tronquee() ? j.refuse_ligne(lecteur_.ligne())
                                     : j.traite_requete(m_, lecteur_.ligne());
-        if (!issue.journal.empty() && !zorvex_print(stdout, issue.journal)) {
+        if (!issue.journal.empty() && !ecrit_tout(stdout, issue.journal)) {
           detruit_vaisseau(m_, j.id());
           journal_ecrit = false;
         }

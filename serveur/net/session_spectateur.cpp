@@ -1,4 +1,4 @@
-#include "net/spectateur.h"
+#include "net/session_spectateur.h"
 
 namespace jeu {
 

@@ -6,8 +6,8 @@
 #include <numbers>
 #include <vector>
 
-#include "comportement.h"
-#include "equipe.h"
+#include "bots/comportement.h"
+#include "bots/equipe.h"
 
 namespace jeu::bots {
 namespace {

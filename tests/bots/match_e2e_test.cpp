@@ -7,12 +7,15 @@
 #include <set>
 #include <string>
 
-#include "equipe.h"
+#include "bots/equipe.h"
 #include "jeu_client.h"
-#include "support/attente.h"
-#include "support/processus.h"
+#include "commun/attente.h"
+#include "commun/processus.h"
 
 namespace jeu::test {
+
+using namespace commun;
+using namespace std::chrono_literals;
 namespace {
 
 TEST(Match, TwentyRobotsFightComeBackAndLeaveTheServerServing) {

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "connexion.h"
+#include "charge/connexion_charge.h"
 
 namespace jeu::charge {
 namespace {
@@ -12,7 +12,7 @@ namespace {
 constexpr std::int64_t ms = 1'000'000;
 
 // Takes what the connection wants written.
-std::string ecrit(connexion& c) {
+std::string ecrit(connexion_charge& c) {
   std::string s;
   std::swap(s, c.a_ecrire());
   return s;
@@ -20,13 +20,13 @@ std::string ecrit(connexion& c) {
 
 TEST(BoucleFermee, RegistersThenSendsBatchesOfKAndWaitsForAllReplies) {
   const regime r{{"GET STATUT", "GET VAISSEAUX"}, 3, 0, true};
-  connexion c(r, 16711680);
-  mesures m;
+  connexion_charge c(r, 16711680);
+  comptes m;
   c.debut_connexion(5);
   c.connexion_etablie(25, m);
   EXPECT_EQ(m.connexion.max(), 20u);
   EXPECT_EQ(ecrit(c), "PUT COULEUR VAISSEAU 16711680\r\n");
-  EXPECT_EQ(c.etat_courant(), connexion::etat::enregistrement);
+  EXPECT_EQ(c.etat_courant(), connexion_charge::etat::enregistrement);
 
   c.recoit("VAISSEAU ENREGISTRE\r\n", 30, m);
   EXPECT_EQ(m.enregistrement.max(), 5u);
@@ -46,8 +46,8 @@ TEST(BoucleFermee, RegistersThenSendsBatchesOfKAndWaitsForAllReplies) {
 
 TEST(BoucleFermee, StopsStartingBatchesOnceStopped) {
   const regime r{{"PING"}, 2, 0, false};
-  connexion c(r, 0);
-  mesures m;
+  connexion_charge c(r, 0);
+  comptes m;
   c.debut_connexion(0);
   c.connexion_etablie(1, m);
   EXPECT_EQ(ecrit(c), "PING\r\nPING\r\n");
@@ -63,8 +63,8 @@ TEST(BoucleFermee, StopsStartingBatchesOnceStopped) {
 
 TEST(Connexion, ErrorRepliesAreCountedAndAnswered) {
   const regime r{{"GET STATUT", "GET FOO"}, 1, 0, false};
-  connexion c(r, 0);
-  mesures m;
+  connexion_charge c(r, 0);
+  comptes m;
   c.debut_connexion(0);
   c.connexion_etablie(0, m);
   c.recoit("PUT STATUT vivant\r\n", 1, m);
@@ -77,13 +77,13 @@ TEST(Connexion, ErrorRepliesAreCountedAndAnswered) {
 
 TEST(Connexion, RefusedRegistrationClosesIt) {
   const regime r{{"GET STATUT"}, 1, 0, true};
-  connexion c(r, 3);
-  mesures m;
+  connexion_charge c(r, 3);
+  comptes m;
   c.debut_connexion(0);
   c.connexion_etablie(1, m);
   ecrit(c);
   c.recoit("ERREUR COULEUR UTILISEE\r\n", 2, m);
-  EXPECT_EQ(c.etat_courant(), connexion::etat::fermee);
+  EXPECT_EQ(c.etat_courant(), connexion_charge::etat::fermee);
   EXPECT_EQ(ecrit(c), "");
   EXPECT_EQ(m.enregistrements_refuses, 1u);
   EXPECT_EQ(m.connexions_ouvertes, 0);
@@ -92,13 +92,13 @@ TEST(Connexion, RefusedRegistrationClosesIt) {
 
 TEST(Connexion, LostWithRequestsInFlight) {
   const regime r{{"GET CUBES"}, 4, 0, false};
-  connexion c(r, 0);
-  mesures m;
+  connexion_charge c(r, 0);
+  comptes m;
   c.debut_connexion(0);
   c.connexion_etablie(1, m);
   c.recoit("PUT CUBES 1\r\n1 2 3 4\r\n", 2, m);
   c.perdue(m);
-  EXPECT_EQ(c.etat_courant(), connexion::etat::fermee);
+  EXPECT_EQ(c.etat_courant(), connexion_charge::etat::fermee);
   EXPECT_EQ(m.reponses, 1u);
   EXPECT_EQ(m.sans_reponse, 3u);
   EXPECT_EQ(m.fermetures, 1u);
@@ -108,8 +108,8 @@ TEST(Connexion, LostWithRequestsInFlight) {
 
 TEST(Connexion, RegistrationUnansweredAtTheEnd) {
   const regime r{{"GET STATUT"}, 1, 0, true};
-  connexion c(r, 0);
-  mesures m;
+  connexion_charge c(r, 0);
+  comptes m;
   c.debut_connexion(0);
   c.connexion_etablie(1, m);
   c.arrete();
@@ -120,11 +120,11 @@ TEST(Connexion, RegistrationUnansweredAtTheEnd) {
 
 TEST(Connexion, FailedConnect) {
   const regime r{{"GET STATUT"}, 1, 0, true};
-  connexion c(r, 0);
-  mesures m;
+  connexion_charge c(r, 0);
+  comptes m;
   c.debut_connexion(0);
   c.perdue(m);
-  EXPECT_EQ(c.etat_courant(), connexion::etat::fermee);
+  EXPECT_EQ(c.etat_courant(), connexion_charge::etat::fermee);
   EXPECT_EQ(m.connexions_echouees, 1u);
   EXPECT_EQ(m.fermetures, 0u);
   EXPECT_EQ(m.connexion.nombre(), 0u);
@@ -133,8 +133,8 @@ TEST(Connexion, FailedConnect) {
 // 10 requests/s: one every 100 ms, the first at activation.
 TEST(DebitFixe, SendsOnScheduleWhenTheServerKeepsUp) {
   const regime r{{"PING"}, 1, 10, false};
-  connexion c(r, 0);
-  mesures m;
+  connexion_charge c(r, 0);
+  comptes m;
   c.debut_connexion(0);
   c.connexion_etablie(0, m);
   EXPECT_EQ(ecrit(c), "PING\r\n");
@@ -153,8 +153,8 @@ TEST(DebitFixe, SendsOnScheduleWhenTheServerKeepsUp) {
 // latency runs from when they were due.
 TEST(DebitFixe, LateRequestsCountFromTheirScheduledTime) {
   const regime r{{"PING"}, 1, 10, false};
-  connexion c(r, 0);
-  mesures m;
+  connexion_charge c(r, 0);
+  comptes m;
   c.debut_connexion(0);
   c.connexion_etablie(0, m);
   ecrit(c);
@@ -178,8 +178,8 @@ TEST(DebitFixe, LateRequestsCountFromTheirScheduledTime) {
 
 TEST(DebitFixe, PipelinedBatchesShareTheirScheduledTime) {
   const regime r{{"A", "B", "C"}, 2, 20, false};  // a batch of 2 every 100 ms
-  connexion c(r, 0);
-  mesures m;
+  connexion_charge c(r, 0);
+  comptes m;
   c.debut_connexion(0);
   c.connexion_etablie(0, m);
   EXPECT_EQ(ecrit(c), "A\r\nB\r\n");
@@ -196,8 +196,8 @@ TEST(DebitFixe, PipelinedBatchesShareTheirScheduledTime) {
 
 TEST(DebitFixe, WhatIsDueAtTheEndCountsAsUnanswered) {
   const regime r{{"PING"}, 1, 10, false};
-  connexion c(r, 0);
-  mesures m;
+  connexion_charge c(r, 0);
+  comptes m;
   c.debut_connexion(0);
   c.connexion_etablie(0, m);
   c.echeance(200 * ms, m);

@@ -7,9 +7,12 @@
 #include <sstream>
 #include <string>
 
-#include "support/processus.h"
+#include "commun/processus.h"
 
 namespace jeu::test {
+
+using namespace commun;
+using namespace std::chrono_literals;
 namespace {
 
 const std::string serveur_jeu = SERVEUR_JEU_BINAIRE;

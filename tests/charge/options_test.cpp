@@ -6,7 +6,7 @@
 #include <variant>
 #include <vector>
 
-#include "options.h"
+#include "charge/options.h"
 
 namespace jeu::charge {
 namespace {

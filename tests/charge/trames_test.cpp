@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "trames.h"
+#include "charge/trames.h"
 
 namespace jeu::charge {
 namespace {

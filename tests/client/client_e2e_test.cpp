@@ -5,8 +5,8 @@
 #include <optional>
 
 #include "jeu_client.h"
-#include "support/attente.h"
-#include "support/processus.h"
+#include "commun/attente.h"
+#include "commun/processus.h"
 
 namespace jeu_client {
 namespace {
@@ -47,9 +47,9 @@ void verifie_lectures(const std::vector<reponse>& r, statut attendu, std::size_t
 class Serveur : public ::testing::Test {
  protected:
   void SetUp() override {
-    port_ = jeu::test::port_libre();
+    port_ = jeu::commun::port_libre();
     serveur_.emplace(SERVEUR_JEU_BINAIRE, std::vector<std::string>{std::to_string(port_)});
-    ASSERT_TRUE(jeu::test::attend_ecoute(port_, 10s));
+    ASSERT_TRUE(jeu::commun::attend_ecoute(port_, 10s));
   }
   void TearDown() override {
     if (arrete_) return;
@@ -59,7 +59,7 @@ class Serveur : public ::testing::Test {
   connexion ouvre() { return connexion::ouvre("127.0.0.1", port_, 20s); }
 
   int port_ = 0;
-  std::optional<jeu::test::processus> serveur_;
+  std::optional<jeu::commun::processus> serveur_;
   bool arrete_ = false;
 };
 
@@ -105,7 +105,7 @@ TEST_F(Serveur, Spectator) {
   EXPECT_EQ(st.spectateurs, 1);
   EXPECT_EQ(st.vaisseaux, 1);
   // Ticks per second are counted over a whole second of the server's life.
-  EXPECT_TRUE(jeu::test::attend_jusqua([&] { return spectateur.stats().ticks_par_seconde > 0; },
+  EXPECT_TRUE(jeu::commun::attend_jusqua([&] { return spectateur.stats().ticks_par_seconde > 0; },
                                        10s, 100ms));
 
   // A spectator has no ship and never gets one.

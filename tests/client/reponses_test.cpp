@@ -1,6 +1,6 @@
 // The reply parser and the line source, on replies given as bytes: every
 // reply form, well made and malformed, whole and one byte at a time.
-#include "reponses.h"
+#include "client/reponses.h"
 
 #include <gtest/gtest.h>
 

@@ -9,9 +9,9 @@
 #include <random>
 #include <vector>
 
-#include "statistiques.h"
+#include "commun/histogramme.h"
 
-namespace jeu::charge {
+namespace jeu::commun {
 namespace {
 
 // Nearest rank, with the percentile in thousandths so the rank is exact.
@@ -141,4 +141,4 @@ TEST(Histogramme, MergingEqualsRecordingEverything) {
 }
 
 }  // namespace
-}  // namespace jeu::charge
+}  // namespace jeu::commun

@@ -14,7 +14,7 @@
 // So "0PUT COULEUR VAISSEAU 255\r\n" is client 0 registering colour 255, and
 // "3GET VAISSEAUX\r\n" is client 0 asking for the ships, then one tick.
 // A client starts in the registration phase, where "PUT SPECTATEUR\r" makes
-// it a spectator (net/spectateur.h), and goes back to it (a new connection)
+// it a spectator (net/session_spectateur.h), and goes back to it (a new connection)
 // after "PUT ACTION QUITTE" or a close. The fuzz target counts players and
 // spectators in m.compteurs, as the sessions do; it times no tick, so "GET
 // STATS" reports tick and request rates of 0.
@@ -41,7 +41,7 @@
 #include "config/configuration.h"
 #include "geometry/cube_field.h"
 #include "net/lecteur_lignes.h"
-#include "net/spectateur.h"
+#include "net/session_spectateur.h"
 #include "net/traitement.h"
 #include "session/echec.h"
 #include "session/formes.h"

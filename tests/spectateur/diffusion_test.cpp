@@ -1,7 +1,7 @@
 // The events every viewer is handed: only the newest of each kind, in the
 // order plateau, statut, image, each viewer at its own pace. (Waking a
 // waiting viewer and closing are seen through the HTTP test's streams.)
-#include "diffusion.h"
+#include "spectateur/diffusion.h"
 
 #include <gtest/gtest.h>
 

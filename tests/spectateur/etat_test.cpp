@@ -1,5 +1,5 @@
 // What the page is sent: colours, the JSON of each event, the event framing.
-#include "etat.h"
+#include "spectateur/etat.h"
 
 #include <gtest/gtest.h>
 

@@ -1,14 +1,14 @@
 // The HTTP side in-process, read by an HTTP client: the page, the stream's
 // start and events, and the limit on viewers.
-#include "http.h"
+#include "spectateur/http.h"
 
 #include <gtest/gtest.h>
 
 #include <atomic>
 #include <thread>
 
-#include "page.h"
-#include "support/attente.h"
+#include "spectateur/page.h"
+#include "commun/attente.h"
 
 namespace jeu::spectateur {
 namespace {
@@ -76,7 +76,7 @@ TEST_F(ServeurHttp, PageAndOneStreamPerViewerUpToTheLimit) {
       return r.find("data: {\"n\":2}") != std::string::npos;
     });
   });
-  ASSERT_TRUE(test::attend_jusqua([&] { return premier_a_lu.load(); }, 10s));
+  ASSERT_TRUE(commun::attend_jusqua([&] { return premier_a_lu.load(); }, 10s));
   // One viewer at most here: a second one is refused while the first reads.
   std::string refuse;
   EXPECT_EQ(lit_flux(refuse, [](const std::string&) { return false; }), 503);
@@ -89,7 +89,7 @@ TEST_F(ServeurHttp, PageAndOneStreamPerViewerUpToTheLimit) {
 
   // The first viewer's place is freed once its stream finds it gone.
   std::string encore;
-  EXPECT_TRUE(test::attend_jusqua(
+  EXPECT_TRUE(commun::attend_jusqua(
       [&] {
         d_.publie_image("{\"n\":3}");
         encore.clear();

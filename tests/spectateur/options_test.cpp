@@ -1,5 +1,5 @@
 // The command line of jeu-spectateur.
-#include "options.h"
+#include "spectateur/options.h"
 
 #include <gtest/gtest.h>
 

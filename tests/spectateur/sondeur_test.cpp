@@ -1,6 +1,6 @@
 // The reading thread against a source that fails: what the viewers and the
 // program's log are told, and that reading resumes.
-#include "sondeur.h"
+#include "spectateur/sondeur.h"
 
 #include <gtest/gtest.h>
 
@@ -9,7 +9,7 @@
 #include <stdexcept>
 #include <vector>
 
-#include "support/attente.h"
+#include "commun/attente.h"
 
 namespace jeu::spectateur {
 namespace {
@@ -51,7 +51,7 @@ TEST(Sondeur, ReportsEachFailureOnceAndReconnects) {
       std::lock_guard garde(verrou);
       journal.emplace_back(connecte, texte);
     });
-    ASSERT_TRUE(test::attend_jusqua(
+    ASSERT_TRUE(commun::attend_jusqua(
         [&] {
           std::lock_guard garde(s.verrou);
           return s.trames >= 6;

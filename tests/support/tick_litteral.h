@@ -4,7 +4,9 @@
 // every ship against every other, bullet lists rebuilt. Slow and plain, it is
 // the reference the indexed tick must match bit for bit. It reads and writes
 // only m.vaisseaux, m.balles, m.alea and m.prochaine_serie (never the index
-// or the bullet counts), so keep a world for it alone.
+// or the bullet counts), so keep a world for it alone. A deliberate copy of
+// the simulation's algorithms, not shared with them: a fault in one then
+// shows as a difference.
 
 #include "simulation/actions.h"
 #include "world/monde.h"

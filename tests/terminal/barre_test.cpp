@@ -1,4 +1,4 @@
-#include "barre.h"
+#include "terminal/barre.h"
 
 #include <gtest/gtest.h>
 

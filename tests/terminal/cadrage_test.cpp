@@ -1,4 +1,4 @@
-#include "cadrage.h"
+#include "terminal/cadrage.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "commandes.h"
+#include "terminal/commandes.h"
 
 #include <curses.h>
 #include <gtest/gtest.h>
@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "vitesse.h"
+#include "terminal/vitesse.h"
 
 namespace jeu::terminal {
 namespace {

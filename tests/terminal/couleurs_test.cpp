@@ -1,4 +1,4 @@
-#include "couleurs.h"
+#include "terminal/couleurs.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "glyphes.h"
+#include "terminal/glyphes.h"
 
 #include <gtest/gtest.h>
 

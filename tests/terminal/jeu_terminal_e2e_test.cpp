@@ -14,18 +14,18 @@
 #include <string>
 #include <vector>
 
-#include "cadrage.h"
-#include "glyphes.h"
+#include "terminal/cadrage.h"
+#include "terminal/glyphes.h"
 #include "jeu_client.h"
-#include "support/attente.h"
-#include "support/processus.h"
+#include "commun/attente.h"
+#include "commun/processus.h"
 
 namespace jeu::terminal {
 namespace {
 
 using namespace std::chrono_literals;
-using jeu::test::attend_jusqua;
-using jeu::test::processus;
+using jeu::commun::attend_jusqua;
+using jeu::commun::processus;
 
 const std::string serveur_jeu = SERVEUR_JEU_BINAIRE;
 const std::string jeu_terminal = JEU_TERMINAL_BINAIRE;
@@ -169,9 +169,9 @@ class JeuTerminal : public ::testing::Test {
     const auto chemin = dans_le_path("tmux");
     if (!chemin) GTEST_SKIP() << "tmux is not installed (Debian package tmux): no end-to-end test";
     tmux_ = *chemin;
-    port_ = jeu::test::port_libre();
+    port_ = jeu::commun::port_libre();
     serveur_.emplace(serveur_jeu, std::vector<std::string>{std::to_string(port_)});
-    ASSERT_TRUE(jeu::test::attend_ecoute(port_, 10s));
+    ASSERT_TRUE(jeu::commun::attend_ecoute(port_, 10s));
     observateur_.emplace(jeu_client::connexion::ouvre("127.0.0.1", port_, 20s));
     observateur_->devient_spectateur();
     cubes_ = observateur_->cubes();

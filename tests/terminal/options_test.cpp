@@ -1,4 +1,4 @@
-#include "options.h"
+#include "terminal/options.h"
 
 #include <gtest/gtest.h>
 

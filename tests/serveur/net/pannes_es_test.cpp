@@ -21,7 +21,7 @@
 
 #include "geometry/cube_field.h"
 #include "net/session.h"
-#include "support/attente.h"
+#include "commun/attente.h"
 #include "support/monde_essai.h"
 #include "support/reglage.h"
 
@@ -125,7 +125,7 @@ class session_en_panne {
   // Reads until `n` bytes came, the session closed, or 5 s passed.
   std::string lit(std::size_t n) {
     std::string recu;
-    test::attend_jusqua(
+    commun::attend_jusqua(
         [&] {
           char bloc[8192];
           const ssize_t k = ::recv(client_, bloc, sizeof bloc, MSG_DONTWAIT);
@@ -209,7 +209,7 @@ TEST(PannesEntreesSorties, AResetOrABrokenPipeEndsOnlyItsSession) {
       for (int fois = 0; fois < 100 && !s.finie(); ++fois) {
         const int avant = s.son_plan().appels;
         if (!s.envoie(partie)) break;
-        test::attend_jusqua(
+        commun::attend_jusqua(
             [&] {
               s.lit(0);
               return s.finie() || s.son_plan().appels > avant;
@@ -218,7 +218,7 @@ TEST(PannesEntreesSorties, AResetOrABrokenPipeEndsOnlyItsSession) {
       }
     }
     for (auto& s : fautives) {
-      EXPECT_TRUE(test::attend_jusqua(
+      EXPECT_TRUE(commun::attend_jusqua(
           [&] {
             s->lit(0);  // keep reading, or a session may wait to write
             return s->finie();

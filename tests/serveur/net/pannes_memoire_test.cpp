@@ -22,7 +22,7 @@
 #include "simulation/actions.h"
 #include "simulation/apparition.h"
 #include "simulation/tick.h"
-#include "support/attente.h"
+#include "commun/attente.h"
 #include "support/monde_essai.h"
 #include "support/reglage.h"
 
@@ -103,7 +103,7 @@ TEST(PannesMemoire, AThreadThatCannotStartCostsOnlyItsConnection) {
     return atteinte;
   });
   EXPECT_GT(essais, 0);
-  EXPECT_TRUE(test::attend_jusqua([&] { return bilan(m).empty(); }, 10s)) << bilan(m);
+  EXPECT_TRUE(commun::attend_jusqua([&] { return bilan(m).empty(); }, 10s)) << bilan(m);
 }
 
 // A whole session on this thread: registration, a few requests, end of

@@ -12,10 +12,13 @@
 #include <string>
 #include <vector>
 
-#include "support/attente.h"
-#include "support/processus.h"
+#include "commun/attente.h"
+#include "commun/processus.h"
 
 namespace jeu::test {
+
+using namespace commun;
+using namespace std::chrono_literals;
 namespace {
 
 const std::string programme = SERVEUR_JEU_BINAIRE;

@@ -12,12 +12,15 @@
 #include <string>
 #include <thread>
 
-#include "support/attente.h"
-#include "support/client_tcp.h"
-#include "support/processus.h"
-#include "support/protocole_client.h"
+#include "commun/attente.h"
+#include "commun/client_tcp.h"
+#include "commun/processus.h"
+#include "commun/protocole_client.h"
 
 namespace jeu::test {
+
+using namespace commun;
+using namespace std::chrono_literals;
 namespace {
 
 using horloge = std::chrono::steady_clock;

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "geometry/cube_field.h"
-#include "net/spectateur.h"
+#include "net/session_spectateur.h"
 #include "net/traitement.h"
 #include "support/protocole_essai.h"
 #include "world/munitions.h"

@@ -18,7 +18,7 @@
 
 #include "net/session.h"
 #include "simulation/balles.h"
-#include "support/attente.h"
+#include "commun/attente.h"
 
 namespace jeu {
 namespace {
@@ -84,7 +84,7 @@ class session_locale {
   }
   // Whether `client` returned (and so closed its socket) within 10 s.
   bool attend_fin() {
-    return test::attend_jusqua([this] { return finie_.load(); }, 10s, 5ms);
+    return commun::attend_jusqua([this] { return finie_.load(); }, 10s, 5ms);
   }
   void ferme() {
     if (fd_ >= 0) close(fd_);

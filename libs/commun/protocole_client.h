@@ -9,9 +9,9 @@
 #include <string_view>
 #include <vector>
 
-#include "support/client_tcp.h"
+#include "commun/client_tcp.h"
 
-namespace jeu::test {
+namespace jeu::commun {
 
 // Sends "PUT COULEUR VAISSEAU <couleur>" + CR LF; returns the reply line.
 std::optional<std::string> inscrit(client_tcp& c, std::int64_t couleur);
@@ -32,7 +32,4 @@ std::optional<std::vector<std::string>> lit_liste(client_tcp& c, std::string_vie
 // request's last word ("GET VAISSEAUX" -> "VAISSEAUX").
 std::optional<std::vector<std::string>> demande_liste(client_tcp& c, std::string_view requete);
 
-// A field of /proc/<pid>/status given in kB ("VmRSS", "VmHWM"), or nullopt.
-std::optional<long> memoire_ko(pid_t pid, std::string_view champ);
-
-}  // namespace jeu::test
+}  // namespace jeu::commun

@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-namespace jeu::test {
+namespace jeu::commun {
 
 // A blocking TCP client of 127.0.0.1 for end-to-end tests; every read has a
 // deadline so that a silent server fails the test instead of hanging it.
@@ -36,4 +36,4 @@ class client_tcp {
   std::string tampon_;
 };
 
-}  // namespace jeu::test
+}  // namespace jeu::commun

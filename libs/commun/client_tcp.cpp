@@ -1,4 +1,4 @@
-#include "support/client_tcp.h"
+#include "commun/client_tcp.h"
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
@@ -8,7 +8,7 @@
 
 #include <cerrno>
 
-namespace jeu::test {
+namespace jeu::commun {
 
 namespace {
 using horloge = std::chrono::steady_clock;
@@ -83,4 +83,4 @@ void client_tcp::ferme() {
   fd_ = -1;
 }
 
-}  // namespace jeu::test
+}  // namespace jeu::commun

@@ -1,10 +1,10 @@
-#include "support/protocole_client.h"
+#include "commun/protocole_client.h"
 
 #include <algorithm>
 #include <fstream>
 #include <thread>
 
-namespace jeu::test {
+namespace jeu::commun {
 
 std::optional<std::string> inscrit(client_tcp& c, std::int64_t couleur) {
   return c.demande("PUT COULEUR VAISSEAU " + std::to_string(couleur));
@@ -48,13 +48,4 @@ std::optional<std::vector<std::string>> demande_liste(client_tcp& c, std::string
   return lit_liste(c, requete.substr(requete.rfind(' ') + 1));
 }
 
-std::optional<long> memoire_ko(pid_t pid, std::string_view champ) {
-  std::ifstream statut("/proc/" + std::to_string(pid) + "/status");
-  const std::string debut = std::string(champ) + ":";
-  for (std::string ligne; std::getline(statut, ligne);) {
-    if (ligne.rfind(debut, 0) == 0) return std::stol(ligne.substr(debut.size()));
-  }
-  return std::nullopt;
-}
-
-}  // namespace jeu::test
+}  // namespace jeu::commun
