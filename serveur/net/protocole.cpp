@@ -106,9 +106,7 @@ template <class Record>
 void ajoute_toute_la_liste(std::string& sortie, std::string_view mot, std::span<const Record> liste,
                            void (*ajoute)(std::string&, const Record&)) {
   sortie.reserve(sortie.size() + 24 + 64 * liste.size());
-  sortie += mot;
-  ajoute_entier(sortie, static_cast<std::int64_t>(liste.size()));
-  sortie += "\r\n";
+  ajoute_entete(sortie, mot, liste.size());
   for (const Record& r : liste) ajoute(sortie, r);
 }
 
@@ -188,6 +186,16 @@ const std::string& reponse_constante(requete r) {
     case requete::taille_plateau: return textes[3];
     default: return textes[4];
   }
+}
+
+void ajoute_ligne(std::string& sortie, const vaisseau& v) { ajoute_vaisseau(sortie, v); }
+
+void ajoute_ligne(std::string& sortie, const balle& b) { ajoute_balle(sortie, b); }
+
+void ajoute_entete(std::string& sortie, std::string_view mot, std::size_t nombre) {
+  sortie += mot;
+  ajoute_entier(sortie, static_cast<std::int64_t>(nombre));
+  sortie += "\r\n";
 }
 
 void ajoute_liste(std::string& sortie, std::span<const vaisseau> vaisseaux) {

@@ -79,6 +79,14 @@ void ajoute_liste(std::string& sortie, std::span<const vaisseau> vaisseaux);
 void ajoute_liste(std::string& sortie, std::span<const balle> balles);
 void ajoute_liste(std::string& sortie, std::span<const cube> cubes);
 
+// One item's line of a list reply, CR LF included, appended to `sortie`;
+// the format is ajoute_liste's.
+void ajoute_ligne(std::string& sortie, const vaisseau& v);
+void ajoute_ligne(std::string& sortie, const balle& b);
+
+// A list reply's header: `mot` ("PUT VAISSEAUX ") + the count + CR LF.
+void ajoute_entete(std::string& sortie, std::string_view mot, std::size_t nombre);
+
 // What "GET STATS" reports.
 struct etat_serveur {
   double ticks_par_seconde;

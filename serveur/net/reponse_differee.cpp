@@ -1,38 +1,23 @@
 #include "net/reponse_differee.h"
 
-#include <span>
 #include <utility>
 
 namespace jeu {
 
-namespace {
-
-// A copy kept between requests must not pin the memory of a huge list.
-template <class T>
-void vide(std::vector<T>& v) {
-  constexpr std::size_t garde_max = 4096;
-  if (v.capacity() > garde_max) {
-    std::vector<T>().swap(v);
-  } else {
-    v.clear();
-  }
-}
-
-}  // namespace
 
 void reponse_differee::texte(std::string_view t) {
   en_attente_ = attente::texte;
   texte_ = t;
 }
 
-void reponse_differee::vaisseaux(const std::deque<vaisseau>& v) {
-  copie_vaisseaux_.assign(v.begin(), v.end());
-  en_attente_ = attente::vaisseaux;
+void reponse_differee::vaisseaux(const monde& m) {
+  prend_vaisseaux(m, liste_);
+  en_attente_ = attente::liste;
 }
 
-void reponse_differee::balles(const liste_balles& b) {
-  copie_balles_.assign(b.begin(), b.end());
-  en_attente_ = attente::balles;
+void reponse_differee::balles(const monde& m) {
+  prend_balles(m, liste_);
+  en_attente_ = attente::liste;
 }
 
 void reponse_differee::cubes(const std::vector<cube>& c) {
@@ -60,13 +45,9 @@ void reponse_differee::ajoute(std::string& sortie) {
     case attente::texte:
       sortie += texte_;
       break;
-    case attente::vaisseaux:
-      ajoute_liste(sortie, std::span(std::as_const(copie_vaisseaux_)));
-      vide(copie_vaisseaux_);
-      break;
-    case attente::balles:
-      ajoute_liste(sortie, std::span(std::as_const(copie_balles_)));
-      vide(copie_balles_);
+    case attente::liste:
+      liste_.ajoute(sortie);
+      liste_.vide();
       break;
     case attente::cubes:
       sortie += reponse_cubes_;

@@ -1,26 +1,25 @@
 #pragma once
 
-#include <deque>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "net/listes_partagees.h"
 #include "net/protocole.h"
-#include "world/liste_balles.h"
-#include "world/records.h"
+#include "world/monde.h"
 
 namespace jeu {
 
 // The reply to the request just handled, kept from under the world lock to
-// after it: a text known at once, or what a list reply needs, copied under
-// the lock and formatted once it is released, so formatting never delays
-// the other sessions. One per session; no lock of its own.
+// after it: a text known at once, or references to the shared encoded lines
+// of a list, taken under the lock and copied out once it is released. One
+// per session; no lock of its own. Between requests it keeps no list.
 class reponse_differee {
  public:
   void texte(std::string_view t);
-  // Copy the list now: the caller holds the lock that guards it.
-  void vaisseaux(const std::deque<vaisseau>& v);
-  void balles(const liste_balles& b);
+  // The list as it is now. REQUIRES: m.verrou_monde.
+  void vaisseaux(const monde& m) REQUIRES(m.verrou_monde);
+  void balles(const monde& m) REQUIRES(m.verrou_monde);
   // The cubes never change: their reply is built on the first call only.
   void cubes(const std::vector<cube>& c);
   void stats(const etat_serveur& e);
@@ -32,11 +31,10 @@ class reponse_differee {
   void ajoute(std::string& sortie);
 
  private:
-  enum class attente { texte, vaisseaux, balles, cubes, stats };
+  enum class attente { texte, liste, cubes, stats };
   attente en_attente_ = attente::texte;
   std::string texte_;
-  std::vector<vaisseau> copie_vaisseaux_;
-  std::vector<balle> copie_balles_;
+  liste_partagee liste_;
   etat_serveur etat_{};
   std::string reponse_cubes_;
 };

@@ -22,10 +22,10 @@ issue_requete spectateur::traite_requete(const monde& m, std::string_view ligne)
   issue_requete issue;
   switch (const requete r = reconnait_requete(ligne)) {
     case requete::balles:
-      reponse_.balles(m.balles);
+      reponse_.balles(m);
       break;
     case requete::vaisseaux:
-      reponse_.vaisseaux(m.vaisseaux);
+      reponse_.vaisseaux(m);
       break;
     case requete::cubes:
       reponse_.cubes(m.cubes);

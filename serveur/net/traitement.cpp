@@ -120,11 +120,11 @@ issue_requete joueur::traite_requete(monde& m, std::string_view ligne) {
   std::optional<action> a;
   switch (reconnait_requete(ligne)) {
     case requete::balles:
-      reponse_.balles(m.balles);
+      reponse_.balles(m);
       liste("demande la liste des balles");
       break;
     case requete::vaisseaux:
-      reponse_.vaisseaux(m.vaisseaux);
+      reponse_.vaisseaux(m);
       liste("demande la liste des vaisseaux");
       break;
     case requete::cubes:

@@ -11,7 +11,8 @@ namespace {
 
 using namespace configuration;
 
-void applique(monde& m, vaisseau& s, action a) REQUIRES(m.verrou_monde) {
+// `rang`: the ship's place in m.vaisseaux.
+void applique(monde& m, vaisseau& s, std::size_t rang, action a) REQUIRES(m.verrou_monde) {
   switch (a) {
     case action::Tire: {
       if (!peut_tirer(m, s.couleur)) break;
@@ -23,9 +24,11 @@ void applique(monde& m, vaisseau& s, action a) REQUIRES(m.verrou_monde) {
     }
     case action::Gauche:
       s.angle = s.angle + pas_rotation;
+      m.texte_vaisseaux.change(rang);
       break;
     case action::Droite:
       s.angle = s.angle - pas_rotation;
+      m.texte_vaisseaux.change(rang);
       break;
     case action::Accelere: {
       const double v = s.vitesse + pas_acceleration;
@@ -48,7 +51,10 @@ void applique(monde& m, vaisseau& s, action a) REQUIRES(m.verrou_monde) {
 // disturb its session: every failure ends the action quietly.
 void traite_action_joueur(monde& m, const identite& id, action a) {
   try {
-    if (vaisseau* s = cherche_vaisseau(m, id)) applique(m, *s, a);
+    const auto s = position_vaisseau(m, id);
+    if (s != m.vaisseaux.end()) {
+      applique(m, *s, static_cast<std::size_t>(s - m.vaisseaux.begin()), a);
+    }
   } catch (...) {
   }
 }

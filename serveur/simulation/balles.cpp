@@ -31,6 +31,8 @@ void mise_a_jour_balles(monde& m) {
   // ship, and each hit sees the hits of the bullets before it either way.
   const std::size_t n = m.balles.size();
   if (n == 0) return;
+  // Hits take life points: the ships' lines may change.
+  m.texte_vaisseaux.tout_change();
   // No ship leaves the list before the end of the step, so the targets hold
   // their addresses; a destroyed ship is only retired from them until then.
   cibles navires(m.vaisseaux);

@@ -9,6 +9,7 @@ void detruit_vaisseau(monde& m, const identite& id) {
   if (v == m.vaisseaux.end()) return;
   m.index.retire(v->serie, v->x, v->y);
   m.vaisseaux.erase(v);
+  m.texte_vaisseaux.tout_change();
 }
 
 void detruit_vaisseaux_marques(monde& m, const std::vector<char>& marques) {
@@ -23,6 +24,7 @@ void detruit_vaisseaux_marques(monde& m, const std::vector<char>& marques) {
     ++garde;
   }
   m.vaisseaux.erase(garde, m.vaisseaux.end());
+  m.texte_vaisseaux.tout_change();
 }
 
 }  // namespace jeu

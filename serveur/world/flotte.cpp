@@ -13,6 +13,7 @@ vaisseau& place_vaisseau(monde& m, vaisseau v) {
     m.index.retire(v.serie, v.x, v.y);
     throw;
   }
+  m.texte_vaisseaux.tout_change();
   return m.vaisseaux.front();
 }
 
@@ -20,11 +21,13 @@ void deplace_vaisseau(monde& m, vaisseau& s, double x, double y) {
   m.index.deplace(s.serie, s.x, s.y, x, y);
   s.x = x;
   s.y = y;
+  m.texte_vaisseaux.tout_change();
 }
 
 void vide_vaisseaux(monde& m) {
   m.vaisseaux.clear();
   m.index.vide();
+  m.texte_vaisseaux.tout_change();
 }
 
 }  // namespace jeu

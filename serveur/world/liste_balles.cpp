@@ -17,12 +17,14 @@ void liste_balles::push_front(const balle& b) {
   --debut_;
   balles_[debut_] = b;
   if (pas_a_jour_) pas_[debut_] = pas_de(b.angle);
+  ++version_;
 }
 
 void liste_balles::clear() {
   debut_ = fin_ = balles_.size();
   pas_a_jour_ = true;
   pas_.resize(balles_.size());
+  ++version_;
 }
 
 pas_balle* liste_balles::pas() {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <vector>
 
 #include "world/records.h"
@@ -37,6 +38,9 @@ class liste_balles {
   bool empty() const { return fin_ == debut_; }
   const balle& front() const { return balles_[debut_]; }
   const balle& operator[](std::size_t i) const { return balles_[debut_ + i]; }
+  // Bumped by every change of the list or of a bullet in it (every
+  // non-const member but pas()), so a reader can tell its copy is current.
+  std::uint64_t version() const { return version_; }
 
   // Puts `b` at the head with its move.
   void push_front(const balle& b);
@@ -49,16 +53,23 @@ class liste_balles {
     fin_ = balles_.size();
     pas_.clear();
     pas_a_jour_ = false;
+    ++version_;
   }
   void clear();
 
   // For the tick, which moves and filters bullets in place: the bullets
   // (size() of them, from the head) and their moves, taken now if assign()
   // left them unknown. Valid until the next change of the list.
-  balle* donnees() { return balles_.data() + debut_; }
+  balle* donnees() {
+    ++version_;
+    return balles_.data() + debut_;
+  }
   pas_balle* pas();
   // Keeps the n first bullets (and moves) and drops the others; n <= size().
-  void garde_premieres(std::size_t n) { fin_ = debut_ + n; }
+  void garde_premieres(std::size_t n) {
+    fin_ = debut_ + n;
+    ++version_;
+  }
 
  private:
   // Makes room for at least one more bullet before the head.
@@ -71,6 +82,7 @@ class liste_balles {
   std::size_t fin_ = 0;
   // False after assign(): pas_ does not hold the moves yet.
   bool pas_a_jour_ = true;
+  std::uint64_t version_ = 0;
 };
 
 }  // namespace jeu

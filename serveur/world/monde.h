@@ -13,6 +13,7 @@
 #include "world/liste_balles.h"
 #include "world/mesures.h"
 #include "world/records.h"
+#include "world/texte_partage.h"
 #include "world/verrou.h"
 
 namespace jeu {
@@ -58,6 +59,12 @@ struct monde {
   // Bullets in `balles` per colour; colours with none are absent.
   std::unordered_map<couleur_t, int> balles_par_couleur GUARDED_BY(verrou_monde);
   aleatoire alea GUARDED_BY(verrou_monde);
+  // The encoded lines of `vaisseaux` and `balles`, shared by every list
+  // reply. Every path that changes a ship's place, heading, life points or
+  // the list marks texte_vaisseaux; `balles` carries a version instead.
+  // Caches of what the lists hold: readers of a const world refresh them.
+  mutable texte_partage texte_vaisseaux GUARDED_BY(verrou_monde);
+  mutable texte_partage texte_balles GUARDED_BY(verrou_monde);
   // Serial of the next ship created; never reused.
   std::uint64_t prochaine_serie GUARDED_BY(verrou_monde) = 1;
 
