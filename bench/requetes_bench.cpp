@@ -5,10 +5,12 @@
 
 #include <random>
 #include <string>
+#include <vector>
 
 #include "geometry/cube_field.h"
 #include "net/traitement.h"
 #include "simulation/apparition.h"
+#include "simulation/tick.h"
 #include "world/munitions.h"
 
 namespace {
@@ -43,6 +45,35 @@ void requete(benchmark::State& etat, const char* ligne, bool sous_verrou) {
     }
   }
 }
+
+// A frame of the usual bot, player after player, in a world where every
+// player polls: GET VAISSEAUX, GET BALLES, PUT ACTION GAUCHE, its reply
+// included, and a tick once every player has played (40 frames a second
+// each, 40 ticks a second). Ships turn between reads, so the shared lines
+// are re-encoded where a player acted, and all of them after each tick.
+void trame(benchmark::State& etat) {
+  monde m(3);
+  VerrouGarde garde(m.verrou_monde);
+  peuple(m, static_cast<int>(etat.range(0)), static_cast<int>(etat.range(1)));
+  std::vector<joueur> joueurs;
+  for (const vaisseau& v : m.vaisseaux) joueurs.emplace_back(identite{v.couleur, v.serie}, false);
+  std::string sortie;
+  std::size_t i = 0;
+  for (auto _ : etat) {
+    joueur& j = joueurs[i];
+    for (const char* ligne : {"GET VAISSEAUX\r", "GET BALLES\r", "PUT ACTION GAUCHE\r"}) {
+      benchmark::DoNotOptimize(j.traite_requete(m, ligne));
+      j.ajoute_reponse(sortie);
+    }
+    benchmark::DoNotOptimize(sortie.data());
+    sortie.clear();
+    if (++i == joueurs.size()) {
+      i = 0;
+      avance_monde(m);
+    }
+  }
+}
+BENCHMARK(trame)->Args({1000, 1000})->Unit(benchmark::kMicrosecond);
 
 #define REQUETE(nom, ligne)                                                               \
   void BM_##nom##_SousVerrou(benchmark::State& e) { requete(e, ligne "\r", true); }       \

@@ -1,6 +1,8 @@
 #include <csignal>
 #include <cstdio>
+#include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <ctime>
 #include <exception>
 #include <system_error>
@@ -14,6 +16,12 @@
 #include "commun/limite_fichiers.h"
 
 namespace {
+
+constexpr std::size_t pile_tick = 1 << 20;
+// Low enough not to compete with the system's own real-time threads.
+constexpr int priorite_tick = 10;
+// Sessions inherit the listener's nice value: this far below the tick.
+constexpr int increment_nice_sessions = 10;
 
 [[noreturn]] void erreur_fatale(const char* description) {
   std::fflush(stdout);
@@ -43,7 +51,23 @@ int main(int argc, char** argv) {
     VerrouGarde garde(le_monde.verrou_monde);
     le_monde.cubes = cree_cubes(le_monde, configuration::nb_cubes);
   }
-  if (const int e = lance_thread_detache([] { mise_a_jour(le_monde); }, 1 << 20); e != 0) {
+  // The game's clock keeps its pace however many sessions want the CPU: the
+  // tick runs in the real-time class where the system grants it (root,
+  // CAP_SYS_NICE, or an RLIMIT_RTPRIO), else the sessions run below it.
+  const auto tick = [] { mise_a_jour(le_monde); };
+  int e = lance_thread_detache(tick, pile_tick, priorite_tick);
+  if (e == EPERM) {
+    e = lance_thread_detache(tick, pile_tick);
+    if (e == 0) {
+      std::fprintf(stderr,
+                   "serveur_jeu: pas de classe temps reel pour le tick (%s) : les sessions "
+                   "tournent a une priorite plus basse\n",
+                   std::strerror(EPERM));
+      std::fflush(stderr);
+      baisse_priorite_du_thread(increment_nice_sessions);
+    }
+  }
+  if (e != 0) {
     erreur_fatale(std::system_error(e, std::generic_category(), "pthread_create").what());
   }
   if (configuration::debug) ecrit_tout(stdout, "lancement du serveur\n");

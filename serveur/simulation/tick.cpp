@@ -17,7 +17,7 @@ bool avance_monde_protege(monde& m) {
   // The guard lives inside the try: unwinding releases the lock before the
   // handler runs.
   try {
-    VerrouGarde garde(m.verrou_monde);
+    VerrouGarde garde(m.verrou_monde, true);
     const horloge::time_point debut = horloge::now();
     avance_monde(m);
     const horloge::time_point fin = horloge::now();
