@@ -42,6 +42,10 @@ void prend_vaisseaux(const monde& m, liste_partagee& l) {
   prend(m.texte_vaisseaux, m.vaisseaux, 0, "PUT VAISSEAUX ", l);
 }
 
+void prend_cubes(const monde& m, liste_partagee& l) {
+  prend(m.texte_cubes, m.cubes, 0, "PUT CUBES ", l);
+}
+
 void prend_balles(const monde& m, liste_partagee& l) {
   prend(m.texte_balles, m.balles, m.balles.version(), "PUT BALLES ", l);
 }

@@ -26,5 +26,7 @@ struct liste_partagee {
 // ajoute_liste on the lists as they are now. REQUIRES: m.verrou_monde.
 void prend_vaisseaux(const monde& m, liste_partagee& l) REQUIRES(m.verrou_monde);
 void prend_balles(const monde& m, liste_partagee& l) REQUIRES(m.verrou_monde);
+// "GET CUBES": encoded once for the world (the cubes never change).
+void prend_cubes(const monde& m, liste_partagee& l) REQUIRES(m.verrou_monde);
 
 }  // namespace jeu

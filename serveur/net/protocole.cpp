@@ -192,6 +192,8 @@ void ajoute_ligne(std::string& sortie, const vaisseau& v) { ajoute_vaisseau(sort
 
 void ajoute_ligne(std::string& sortie, const balle& b) { ajoute_balle(sortie, b); }
 
+void ajoute_ligne(std::string& sortie, const cube& c) { ajoute_cube(sortie, c); }
+
 void ajoute_entete(std::string& sortie, std::string_view mot, std::size_t nombre) {
   sortie += mot;
   ajoute_entier(sortie, static_cast<std::int64_t>(nombre));

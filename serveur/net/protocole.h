@@ -83,6 +83,7 @@ void ajoute_liste(std::string& sortie, std::span<const cube> cubes);
 // the format is ajoute_liste's.
 void ajoute_ligne(std::string& sortie, const vaisseau& v);
 void ajoute_ligne(std::string& sortie, const balle& b);
+void ajoute_ligne(std::string& sortie, const cube& c);
 
 // A list reply's header: `mot` ("PUT VAISSEAUX ") + the count + CR LF.
 void ajoute_entete(std::string& sortie, std::string_view mot, std::size_t nombre);

@@ -20,9 +20,9 @@ void reponse_differee::balles(const monde& m) {
   en_attente_ = attente::liste;
 }
 
-void reponse_differee::cubes(const std::vector<cube>& c) {
-  if (reponse_cubes_.empty()) ajoute_liste(reponse_cubes_, c);
-  en_attente_ = attente::cubes;
+void reponse_differee::cubes(const monde& m) {
+  prend_cubes(m, liste_);
+  en_attente_ = attente::liste;
 }
 
 void reponse_differee::stats(const etat_serveur& e) {
@@ -31,7 +31,6 @@ void reponse_differee::stats(const etat_serveur& e) {
 }
 
 const std::string& reponse_differee::formate() {
-  if (en_attente_ == attente::cubes) return reponse_cubes_;
   if (en_attente_ != attente::texte) {
     std::string texte;
     ajoute(texte);
@@ -49,15 +48,17 @@ void reponse_differee::ajoute(std::string& sortie) {
       liste_.ajoute(sortie);
       liste_.vide();
       break;
-    case attente::cubes:
-      sortie += reponse_cubes_;
-      break;
     case attente::stats:
       ajoute_stats(sortie, etat_);
       break;
   }
   en_attente_ = attente::texte;
-  texte_.clear();
+  // A long text (a list formatted for the log) is not kept either.
+  if (texte_.capacity() > 1024) {
+    std::string().swap(texte_);
+  } else {
+    texte_.clear();
+  }
 }
 
 }  // namespace jeu

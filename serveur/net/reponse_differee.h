@@ -20,8 +20,7 @@ class reponse_differee {
   // The list as it is now. REQUIRES: m.verrou_monde.
   void vaisseaux(const monde& m) REQUIRES(m.verrou_monde);
   void balles(const monde& m) REQUIRES(m.verrou_monde);
-  // The cubes never change: their reply is built on the first call only.
-  void cubes(const std::vector<cube>& c);
+  void cubes(const monde& m) REQUIRES(m.verrou_monde);
   void stats(const etat_serveur& e);
 
   // Formats the reply now (to log it whole, say); it stays the reply.
@@ -31,12 +30,11 @@ class reponse_differee {
   void ajoute(std::string& sortie);
 
  private:
-  enum class attente { texte, liste, cubes, stats };
+  enum class attente { texte, liste, stats };
   attente en_attente_ = attente::texte;
   std::string texte_;
   liste_partagee liste_;
   etat_serveur etat_{};
-  std::string reponse_cubes_;
 };
 
 }  // namespace jeu

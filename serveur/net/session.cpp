@@ -75,8 +75,9 @@ class session {
  private:
   // Replies wait at most this many bytes for the requests after them.
   static constexpr std::size_t envoi_min = 64 * 1024;
-  // Past a big reply, the buffer is given back rather than kept.
-  static constexpr std::size_t garde_max = 256 * 1024;
+  // Past a big reply, the buffer is given back rather than kept: an idle
+  // session holds little, whatever the size of the world it reads.
+  static constexpr std::size_t garde_max = 16 * 1024;
 
   // Sends what has accumulated. false when the write failed.
   bool envoie() {

@@ -28,7 +28,7 @@ issue_requete spectateur::traite_requete(const monde& m, std::string_view ligne)
       reponse_.vaisseaux(m);
       break;
     case requete::cubes:
-      reponse_.cubes(m.cubes);
+      reponse_.cubes(m);
       break;
     case requete::max_pt_vie:
     case requete::rayon_balle:

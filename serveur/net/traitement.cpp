@@ -128,8 +128,8 @@ issue_requete joueur::traite_requete(monde& m, std::string_view ligne) {
       liste("demande la liste des vaisseaux");
       break;
     case requete::cubes:
-      // The cubes never change and are read without the lock.
-      reponse_.cubes(m.cubes);
+      // Encoded once for the world: the cubes never change.
+      reponse_.cubes(m);
       liste("demande la liste des cubes");
       break;
     case requete::max_pt_vie:

@@ -9,19 +9,21 @@ void mesures::note_tick(horloge::time_point fin, std::chrono::microseconds duree
   durees_us_[notes_ % ticks_gardes] = duree.count();
   fins_[notes_ % fins_gardees] = {fin, requetes};
   ++notes_;
-  const std::size_t n = std::min(notes_, ticks_gardes);
-  std::copy_n(durees_us_.begin(), n, tri_.begin());
-  // The smallest duration that at least 99 % of the ticks do not exceed.
-  const auto rang = static_cast<std::ptrdiff_t>((n * 99 + 99) / 100 - 1);
-  std::nth_element(tri_.begin(), tri_.begin() + rang, tri_.begin() + static_cast<std::ptrdiff_t>(n));
-  p99_us_ = tri_[static_cast<std::size_t>(rang)];
 }
 
 mesures::apercu mesures::calcule(horloge::time_point maintenant, std::uint64_t requetes) const {
   apercu a;
   if (notes_ == 0) return a;
   a.duree_tick_us = durees_us_[(notes_ - 1) % ticks_gardes];
-  a.p99_tick_us = p99_us_;
+  {
+    const std::size_t n = std::min(notes_, ticks_gardes);
+    std::array<std::int64_t, ticks_gardes> tri;
+    std::copy_n(durees_us_.begin(), n, tri.begin());
+    // The smallest duration that at least 99 % of the ticks do not exceed.
+    const auto rang = static_cast<std::ptrdiff_t>((n * 99 + 99) / 100 - 1);
+    std::nth_element(tri.begin(), tri.begin() + rang, tri.begin() + static_cast<std::ptrdiff_t>(n));
+    a.p99_tick_us = tri[static_cast<std::size_t>(rang)];
+  }
 
   const std::size_t n = std::min(notes_, fins_gardees);
   const auto fin = [&](std::size_t age) -> const fin_tick& {  // age 0: the last tick

@@ -26,7 +26,7 @@ class mesures {
   static constexpr std::size_t ticks_gardes = 1000;
 
   // A tick that ended at `fin` after `duree`, when `requetes` requests had
-  // been received. Updates the p99 too, so that a reader's work stays O(1).
+  // been received. O(1): the tick does no more, the p99 is taken when asked.
   void note_tick(horloge::time_point fin, std::chrono::microseconds duree, std::uint64_t requetes);
 
   struct apercu {
@@ -36,7 +36,8 @@ class mesures {
     std::int64_t requetes_par_seconde = 0;
   };
   // The figures as of `maintenant`, when `requetes` requests had been
-  // received; `maintenant` is not before the last tick noted.
+  // received; `maintenant` is not before the last tick noted. A selection
+  // over the kept durations (a few microseconds, once per "GET STATS").
   apercu calcule(horloge::time_point maintenant, std::uint64_t requetes) const;
 
  private:
@@ -48,10 +49,8 @@ class mesures {
     std::uint64_t requetes;  // the request counter when it ended
   };
   std::array<std::int64_t, ticks_gardes> durees_us_{};
-  std::array<std::int64_t, ticks_gardes> tri_{};  // scratch for the p99
   std::array<fin_tick, fins_gardees> fins_{};
   std::size_t notes_ = 0;  // ticks noted so far
-  std::int64_t p99_us_ = 0;
 };
 
 }  // namespace jeu

@@ -65,6 +65,7 @@ struct monde {
   // Caches of what the lists hold: readers of a const world refresh them.
   mutable texte_partage texte_vaisseaux GUARDED_BY(verrou_monde);
   mutable texte_partage texte_balles GUARDED_BY(verrou_monde);
+  mutable texte_partage texte_cubes GUARDED_BY(verrou_monde);
   // Serial of the next ship created; never reused.
   std::uint64_t prochaine_serie GUARDED_BY(verrou_monde) = 1;
 
