@@ -132,6 +132,9 @@ class session_tmux {
   void redimensionne(int largeur, int hauteur) {
     lance({"resize-window", "-t", "0", "-x", std::to_string(largeur), "-y", std::to_string(hauteur)});
   }
+  // Waits for the program's last words and exit status; the terminal must
+  // be given back (main screen, cursor shown).
+  void attend_sortie(const std::string& message, int statut);
   // Waits until the screen satisfies `condition`; the last screen read.
   template <class Condition>
   std::optional<ecran_lu> attend(Condition&& condition, std::chrono::milliseconds delai = 20s) {
@@ -213,6 +216,19 @@ bool cadre_en_place(const ecran_lu& e, const disposition& d) {
   return true;
 }
 
+void session_tmux::attend_sortie(const std::string& message, int statut) {
+  const std::string fin = "exit status " + std::to_string(statut);
+  ASSERT_TRUE(attend([&](const ecran_lu& e) {
+    return e.texte().find(message) != std::string::npos && e.texte().find(fin) != std::string::npos;
+  }));
+  EXPECT_EQ(format("#{alternate_on} #{cursor_flag}"), "0 1");
+}
+
+// The arena's frame in place, and a status bar that starts with `debut`.
+auto montre(const disposition& d, const std::string& debut) {
+  return [d, debut](const ecran_lu& e) { return cadre_en_place(e, d) && e.ligne(d.ligne_etat).find(debut) == 0; };
+}
+
 // Every cube shows at its centre (unless a ship or a bullet is drawn over
 // it), and every cube glyph belongs to some cube.
 void verifie_cubes(const ecran_lu& e, const disposition& d, const std::vector<jeu_client::cube>& cubes) {
@@ -245,9 +261,7 @@ void verifie_cubes(const ecran_lu& e, const disposition& d, const std::vector<je
 TEST_F(JeuTerminal, PlayerSeesTheArenaMovesTurnsAndQuits) {
   session_tmux t = lance("--couleur 0xFF0000");
   const disposition d = dispose(colonnes, lignes, 990, 990);
-  const auto premier = t.attend([&](const ecran_lu& e) {
-    return cadre_en_place(e, d) && e.ligne(d.ligne_etat).find("life 5/5  speed 0.0  ships 1") == 0;
-  });
+  const auto premier = t.attend(montre(d, "life 5/5  speed 0.0  ships 1"));
   ASSERT_TRUE(premier);
   verifie_cubes(*premier, d, cubes_);
   EXPECT_EQ(t.format("#{alternate_on}"), "1");
@@ -280,9 +294,7 @@ TEST_F(JeuTerminal, PlayerSeesTheArenaMovesTurnsAndQuits) {
 
   // Ten times up: speed 1.0 on the status bar, and the ship leaves its cell.
   t.tape({"Up", "Up", "Up", "Up", "Up", "Up", "Up", "Up", "Up", "Up"});
-  ASSERT_TRUE(t.attend([&](const ecran_lu& e) {
-    return e.ligne(d.ligne_etat).find("life 5/5  speed 1.0  ships 1") == 0;
-  }));
+  ASSERT_TRUE(t.attend(montre(d, "life 5/5  speed 1.0  ships 1")));
   ASSERT_TRUE(t.attend([&](const ecran_lu& e) {
     const auto vus = vaisseaux_a_l_ecran(e, d);
     return vus.size() == 1 && !(vus[0] == case_depart);
@@ -290,9 +302,7 @@ TEST_F(JeuTerminal, PlayerSeesTheArenaMovesTurnsAndQuits) {
 
   // Stopped again, the ship on the screen is where the server has it.
   t.tape({"Down", "Down", "Down", "Down", "Down", "Down", "Down", "Down", "Down", "Down"});
-  ASSERT_TRUE(t.attend([&](const ecran_lu& e) {
-    return e.ligne(d.ligne_etat).find("life 5/5  speed 0.0") == 0;
-  }));
+  ASSERT_TRUE(t.attend(montre(d, "life 5/5  speed 0.0")));
   ASSERT_TRUE(t.attend([&](const ecran_lu& e) {
     const auto v = vaisseau_de(rouge);
     const auto vus = vaisseaux_a_l_ecran(e, d);
@@ -301,18 +311,11 @@ TEST_F(JeuTerminal, PlayerSeesTheArenaMovesTurnsAndQuits) {
 
   // A smaller terminal: the arena follows.
   t.redimensionne(80, 24);
-  const disposition petite = dispose(80, 24, 990, 990);
-  ASSERT_TRUE(t.attend([&](const ecran_lu& e) {
-    return cadre_en_place(e, petite) && e.ligne(petite.ligne_etat).find("life 5/5") == 0;
-  }));
+  ASSERT_TRUE(t.attend(montre(dispose(80, 24, 990, 990), "life 5/5")));
 
   // q: "PUT ACTION QUITTE" (the ship is gone), the terminal given back, the reason said.
   t.tape({"q"});
-  ASSERT_TRUE(t.attend([&](const ecran_lu& e) {
-    return e.texte().find("jeu-terminal: quit\n") != std::string::npos &&
-           e.texte().find("exit status 0") != std::string::npos;
-  }));
-  EXPECT_EQ(t.format("#{alternate_on} #{cursor_flag}"), "0 1");
+  t.attend_sortie("jeu-terminal: quit\n", 0);
   EXPECT_TRUE(attend_jusqua([&] { return observateur_->vaisseaux().empty(); }, 10s));
   EXPECT_NE(t.ecran().texte().find(" frames in "), std::string::npos);
 }
@@ -336,10 +339,7 @@ TEST_F(JeuTerminal, SpectatorWatchesWithoutAShip) {
   ASSERT_TRUE(vu);
   verifie_cubes(*vu, d, cubes_);
   t.tape({"q"});
-  ASSERT_TRUE(t.attend([&](const ecran_lu& e) {
-    return e.texte().find("jeu-terminal: quit\n") != std::string::npos &&
-           e.texte().find("exit status 0") != std::string::npos;
-  }));
+  t.attend_sortie("jeu-terminal: quit\n", 0);
   EXPECT_EQ(joueur.vaisseaux().size(), 1u) << "watching changes nothing in the arena";
 }
 
@@ -357,19 +357,13 @@ TEST_F(JeuTerminal, EndsOnCtrlCAndWhenTheServerGoes) {
   for (const auto& c : cas) {
     SCOPED_TRACE(c.comment);
     session_tmux t = lance("--couleur 0xFF0000");
-    ASSERT_TRUE(t.attend([&](const ecran_lu& e) {
-      return cadre_en_place(e, d) && e.ligne(d.ligne_etat).find("life 5/5") == 0;
-    }));
+    ASSERT_TRUE(t.attend(montre(d, "life 5/5")));
     if (c.statut == 130) {
       t.tape({"C-c"});
     } else {
       serveur_->tue();
     }
-    ASSERT_TRUE(t.attend([&](const ecran_lu& e) {
-      return e.texte().find(c.message) != std::string::npos &&
-             e.texte().find("exit status " + std::to_string(c.statut)) != std::string::npos;
-    }));
-    EXPECT_EQ(t.format("#{alternate_on} #{cursor_flag}"), "0 1");
+    t.attend_sortie(c.message, c.statut);
     if (c.statut == 130) {
       EXPECT_TRUE(attend_jusqua([&] { return observateur_->vaisseaux().empty(); }, 10s));
     }

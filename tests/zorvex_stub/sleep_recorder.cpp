@@ -56,31 +56,21 @@ extern "C" int __wrap_nanosleep(const struct timespec* req, struct timespec* rem
   const int mode = g_mode.load();
   if (mode == kPassThrough) return __real_nanosleep(req, rem);
 
-  Call call;
-  call.req = *req;
-  call.lock_held = fake_runtime::held_by_me();
-  call.enters = fake_runtime::enter_count();
-  call.leaves = fake_runtime::leave_count();
-
-  const bool scripted = mode == kScript;
-  if (scripted) {
+  Call call{*req, 0, 0, {}, fake_runtime::held_by_me(), fake_runtime::enter_count(),
+            fake_runtime::leave_count()};
+  if (mode == kRecord) {
+    call.result = __real_nanosleep(req, rem);
+    if (call.result != 0) call.error = errno;
+    if (call.result != 0 && rem != nullptr) call.rem = *rem;
+  } else {
     std::lock_guard<std::mutex> guard(g_mutex);
     if (g_next_step < g_steps.size()) {
       const Step& step = g_steps[g_next_step++];
       call.result = step.result;
       call.error = step.error;
       call.rem = step.rem;
+      if (call.result != 0 && rem != nullptr) *rem = call.rem;
     }
-  }
-
-  if (!scripted) {
-    call.result = __real_nanosleep(req, rem);
-    if (call.result != 0) {
-      call.error = errno;
-      if (rem != nullptr) call.rem = *rem;
-    }
-  } else if (call.result != 0 && rem != nullptr) {
-    *rem = call.rem;
   }
 
   {

@@ -58,6 +58,14 @@ bool wait_until(Pred done, std::chrono::milliseconds limit) {
   return true;
 }
 
+// `n` passes through the primitive, each with one enter and one leave call
+// made while holding, then not holding, the runtime lock.
+void expect_passes(long n) {
+  EXPECT_EQ(fake_runtime::enter_count(), n);
+  EXPECT_EQ(fake_runtime::leave_count(), n);
+  EXPECT_EQ(fake_runtime::misuse_count(), 0);
+}
+
 TEST(SignalsDuringSleep, SleepLastsTheWholeDurationAndResumesWithWhatWasLeft) {
   install_counting_handler();
   fake_runtime::reset();
@@ -88,9 +96,7 @@ TEST(SignalsDuringSleep, SleepLastsTheWholeDurationAndResumesWithWhatWasLeft) {
   EXPECT_EQ(result, ZORVEX_UNIT);
   EXPECT_GE(elapsed, 200ms);
   EXPECT_GT(handled, 0);
-  EXPECT_EQ(fake_runtime::enter_count(), 1);
-  EXPECT_EQ(fake_runtime::leave_count(), 1);
-  EXPECT_EQ(fake_runtime::misuse_count(), 0);
+  expect_passes(1);
   EXPECT_TRUE(fake_runtime::held_by_me());
 
   // Interrupted at least once; every retry asked for exactly what the
@@ -152,9 +158,7 @@ TEST(RuntimeLockDuringSleep, AnotherThreadRunsWhileOneSleeps) {
   EXPECT_TRUE(held_on_return.load());
   EXPECT_TRUE(other_done_before_return.load());
   EXPECT_GE(sleeper_elapsed, 200ms);
-  EXPECT_EQ(fake_runtime::enter_count(), 1);
-  EXPECT_EQ(fake_runtime::leave_count(), 1);
-  EXPECT_EQ(fake_runtime::misuse_count(), 0);
+  expect_passes(1);
 }
 
 TEST(ConcurrentCallers, EachSleepsItsOwnDurationAtTheSameTime) {
@@ -186,9 +190,7 @@ TEST(ConcurrentCallers, EachSleepsItsOwnDurationAtTheSameTime) {
     EXPECT_TRUE(held_on_return[i]);
     EXPECT_GE(elapsed[i], std::chrono::duration<double>(durations[i]));
   }
-  EXPECT_EQ(fake_runtime::enter_count(), static_cast<long>(kThreads));
-  EXPECT_EQ(fake_runtime::leave_count(), static_cast<long>(kThreads));
-  EXPECT_EQ(fake_runtime::misuse_count(), 0);
+  expect_passes(static_cast<long>(kThreads));
   // The sleeps overlapped: the lock was not held across them.
   EXPECT_GE(fake_runtime::max_concurrent_blocking(), 2);
 }

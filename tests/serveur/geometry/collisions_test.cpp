@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <utility>
 #include <vector>
 
 #include "world/flotte.h"
@@ -37,14 +38,10 @@ TEST(InterCubes, CornersDecidedByEndPoints) {
 }
 
 TEST(InterPlateau, LowSidesStrictHighSidesNot) {
-  EXPECT_FALSE(inter_plateau(9.0, 500));
-  EXPECT_TRUE(inter_plateau(8.99, 500));
-  EXPECT_FALSE(inter_plateau(979.99, 500));
-  EXPECT_TRUE(inter_plateau(980.0, 500));
-  EXPECT_FALSE(inter_plateau(500, 9.0));
-  EXPECT_TRUE(inter_plateau(500, 8.99));
-  EXPECT_FALSE(inter_plateau(500, 979.99));
-  EXPECT_TRUE(inter_plateau(500, 980.0));
+  for (const auto& [v, dehors] : {std::pair{9.0, false}, {8.99, true}, {979.99, false}, {980.0, true}}) {
+    EXPECT_EQ(inter_plateau(v, 500), dehors) << "x " << v;
+    EXPECT_EQ(inter_plateau(500, v), dehors) << "y " << v;
+  }
 }
 
 TEST(InterVaisseau, OtherShipsCloserThanEighteen) {

@@ -14,27 +14,25 @@ namespace {
 using essai::navire;
 
 TEST(TraiteActionJoueur, SpeedIsClampedToItsRange) {
-  monde m(1);
-  VerrouGarde garde(m.verrou_monde);
-  vaisseau& s = place_vaisseau(m, navire(100, 100, 0xff0000, 0.0, 3.0));
-  const identite id = essai::id_de(s);
-  traite_action_joueur(m, id, action::Accelere);
-  EXPECT_EQ(s.vitesse, 3.0);
-  s.vitesse = 2.95;
-  traite_action_joueur(m, id, action::Accelere);
-  EXPECT_EQ(s.vitesse, 3.0);
-  s.vitesse = 0.0;
-  traite_action_joueur(m, id, action::Decelere);
-  EXPECT_DOUBLE_EQ(s.vitesse, -0.1);
-  s.vitesse = -1.95;
-  traite_action_joueur(m, id, action::Decelere);
-  EXPECT_EQ(s.vitesse, -2.0);
-  traite_action_joueur(m, id, action::Decelere);
-  EXPECT_EQ(s.vitesse, -2.0);
-  for (int k = 0; k < 60; ++k) traite_action_joueur(m, id, action::Accelere);
-  EXPECT_EQ(s.vitesse, 3.0);
-  EXPECT_EQ(s.x, 100.0);
-  EXPECT_TRUE(m.balles.empty());
+  const struct {
+    double avant;
+    action geste;
+    int fois;
+    double apres;
+  } cas[] = {{3.0, action::Accelere, 1, 3.0},   {2.95, action::Accelere, 1, 3.0},
+             {0.0, action::Decelere, 1, -0.1},  {-1.95, action::Decelere, 1, -2.0},
+             {-2.0, action::Decelere, 1, -2.0}, {-2.0, action::Accelere, 60, 3.0}};
+  for (const auto& c : cas) {
+    SCOPED_TRACE(testing::Message() << "speed " << c.avant << ", action " << static_cast<int>(c.geste)
+                                    << " " << c.fois << " time(s)");
+    monde m(1);
+    VerrouGarde garde(m.verrou_monde);
+    vaisseau& s = place_vaisseau(m, navire(100, 100, 0xff0000, 0.0, c.avant));
+    for (int k = 0; k < c.fois; ++k) traite_action_joueur(m, essai::id_de(s), c.geste);
+    EXPECT_EQ(s.vitesse, c.apres);
+    EXPECT_EQ(s.x, 100.0);
+    EXPECT_TRUE(m.balles.empty());
+  }
 }
 
 TEST(TraiteActionJoueur, TurningIsNeverWrapped) {

@@ -42,44 +42,43 @@ TEST(MiseAJourBalles, MovesAndDropsBulletsLeavingTheArenaKeepingOrder) {
   EXPECT_EQ(m.balles_par_couleur.size(), 5u) << "the dropped bullets are uncounted";
 }
 
-TEST(ToucheCube, NearestPointOfTheBulletToTheCubeDecides) {
-  const cube coin{0.0, 0.0, 22.0, 22.0};  // reference point (11.5, 11.5)
-  struct cas {
+// A bullet against one cube, by the exact test and through the grid lookup:
+// the nearest point of the bullet to the cube decides, whatever cell the
+// bullet's centre is in, points exactly on a cell boundary included (bounds
+// are inclusive, so such a point belongs to both cells).
+TEST(ToucheCube, NearestPointOfTheBulletDecidesAlsoThroughTheGrid) {
+  const struct {
+    int i, j;
     double x, y;
     bool touche;
+  } cas[] = {
+      // Cube [0, 22] x [0, 22], reference point (11.5, 11.5).
+      {0, 0, 26.0, 11.5, true}, {0, 0, 26.5, 11.5, false}, {0, 0, -4.0, 11.5, true},
+      {0, 0, -4.5, 11.5, false}, {0, 0, 11.5, 26.0, true},  // below the reference point
+      {0, 0, 11.5, 26.5, false}, {0, 0, 11.5, -3.0, true},
+      {0, 0, 24.0, 24.0, true},   // nearest point (21.17, 21.17)
+      {0, 0, 26.0, 26.0, false},  // nearest point (23.17, 23.17)
+      {0, 0, 11.5, 11.5, true},
+      // Cube [220, 242] x [220, 242], reference point (231.5, 231.5).
+      {10, 10, 246.0, 231.5, true},  // nearest point on the x2 boundary
+      {10, 10, 246.01, 231.5, false},
+      {10, 10, 216.0, 231.5, true},  // on the x1 boundary, centre in cell 9
+      {10, 10, 215.99, 231.5, false}, {10, 10, 231.5, 246.0, true}, {10, 10, 231.5, 216.0, true},
+      {10, 10, 231.5, 215.99, false},
+      {10, 10, 244.0, 244.0, true},  // centre in cell (11, 11)
+      {10, 10, 246.0, 246.0, false}, {10, 10, 500.0, 500.0, false},
   };
-  for (const cas& c : {cas{26.0, 11.5, true}, cas{26.5, 11.5, false}, cas{-4.0, 11.5, true},
-                       cas{-4.5, 11.5, false}, cas{11.5, 26.0, true},  // below the reference point
-                       cas{11.5, 26.5, false}, cas{11.5, -3.0, true},
-                       cas{24.0, 24.0, true},    // nearest point (21.17, 21.17)
-                       cas{26.0, 26.0, false},   // nearest point (23.17, 23.17)
-                       cas{11.5, 11.5, true}}) {
-    EXPECT_EQ(touche_cube({c.x, c.y, 0.0, 0}, coin), c.touche) << c.x << ", " << c.y;
-  }
-}
-
-// The grid lookup finds a cube whatever cell the bullet's centre is in,
-// including points exactly on a cell boundary (bounds are inclusive, so such
-// a point belongs to both cells), and only cubes that are there.
-TEST(EstHorsJeu, GridLookupFindsCubesOnEverySide) {
-  monde m(1);
-  pose_cube(m, 10, 10);  // [220, 242] x [220, 242], reference point (231.5, 231.5)
-  struct cas {
-    double x, y;
-    bool touche;
-  };
-  for (const cas& c : {cas{246.0, 231.5, true},   // nearest point on the x2 boundary
-                       cas{246.01, 231.5, false},
-                       cas{216.0, 231.5, true},   // on the x1 boundary, centre in cell 9
-                       cas{215.99, 231.5, false},
-                       cas{231.5, 246.0, true}, cas{231.5, 216.0, true},
-                       cas{231.5, 215.99, false},
-                       cas{244.0, 244.0, true},   // centre in cell (11, 11)
-                       cas{246.0, 246.0, false}, cas{500.0, 500.0, false}}) {
-    EXPECT_EQ(est_hors_jeu(m, {c.x, c.y, 0.0, 0}), c.touche) << c.x << ", " << c.y;
-    EXPECT_EQ(touche_cube({c.x, c.y, 0.0, 0}, m.cubes.front()), c.touche) << c.x << ", " << c.y;
+  for (const auto& c : cas) {
+    SCOPED_TRACE(testing::Message() << "cube in cell (" << c.i << ", " << c.j << "), bullet at ("
+                                    << c.x << ", " << c.y << ")");
+    monde m(1);
+    pose_cube(m, c.i, c.j);
+    EXPECT_EQ(touche_cube({c.x, c.y, 0.0, 0}, m.cubes.front()), c.touche);
+    EXPECT_EQ(est_hors_jeu(m, {c.x, c.y, 0.0, 0}), c.touche);
   }
   // One cube among several, far from the first cell looked at.
+  monde m(1);
+  pose_cube(m, 10, 10);
   pose_cube(m, 0, 0);
   EXPECT_TRUE(est_hors_jeu(m, {26.0, 11.5, 0.0, 0}));
   EXPECT_TRUE(est_hors_jeu(m, {-4.0, 11.5, 0.0, 0}));
