@@ -1,6 +1,7 @@
 // Time a play request holds the world lock (what every other client and the
-// tick wait for), and its whole handling including the reply's formatting,
-// which happens after the lock is released.
+// tick wait for), and its whole handling up to the reply queued for the
+// socket (list replies by reference to the shared blocks; the send itself,
+// a system call, is not timed here).
 #include <benchmark/benchmark.h>
 
 #include <random>
@@ -8,6 +9,7 @@
 #include <vector>
 
 #include "geometry/cube_field.h"
+#include "net/tampon_sortie.h"
 #include "net/traitement.h"
 #include "simulation/apparition.h"
 #include "simulation/tick.h"
@@ -35,13 +37,13 @@ void requete(benchmark::State& etat, const char* ligne, bool sous_verrou) {
   VerrouGarde garde(m.verrou_monde);
   peuple(m, static_cast<int>(etat.range(0)), static_cast<int>(etat.range(1)));
   joueur j(identite{m.vaisseaux.back().couleur, m.vaisseaux.back().serie}, false);
-  std::string sortie;
+  tampon_sortie sortie;
   for (auto _ : etat) {
     benchmark::DoNotOptimize(j.traite_requete(m, ligne));
     if (!sous_verrou) {
       j.ajoute_reponse(sortie);
-      benchmark::DoNotOptimize(sortie.data());
-      sortie.clear();
+      benchmark::DoNotOptimize(sortie.taille());
+      sortie.vide();
     }
   }
 }
@@ -57,7 +59,7 @@ void trame(benchmark::State& etat) {
   peuple(m, static_cast<int>(etat.range(0)), static_cast<int>(etat.range(1)));
   std::vector<joueur> joueurs;
   for (const vaisseau& v : m.vaisseaux) joueurs.emplace_back(identite{v.couleur, v.serie}, false);
-  std::string sortie;
+  tampon_sortie sortie;
   std::size_t i = 0;
   for (auto _ : etat) {
     joueur& j = joueurs[i];
@@ -65,8 +67,8 @@ void trame(benchmark::State& etat) {
       benchmark::DoNotOptimize(j.traite_requete(m, ligne));
       j.ajoute_reponse(sortie);
     }
-    benchmark::DoNotOptimize(sortie.data());
-    sortie.clear();
+    benchmark::DoNotOptimize(sortie.taille());
+    sortie.vide();
     if (++i == joueurs.size()) {
       i = 0;
       avance_monde(m);

@@ -28,6 +28,12 @@ void liste_partagee::ajoute(std::string& sortie) const {
   for (const auto& b : blocs) sortie += *b;
 }
 
+void liste_partagee::transmet(tampon_sortie& sortie) {
+  sortie.ajoute(entete);
+  for (auto& b : blocs) sortie.ajoute(std::move(b));
+  vide();
+}
+
 void liste_partagee::vide() {
   // A huge list's array of references is not kept between requests.
   constexpr std::size_t garde_max = 256;

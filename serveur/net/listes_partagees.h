@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "net/tampon_sortie.h"
 #include "world/monde.h"
 
 namespace jeu {
@@ -18,6 +19,8 @@ struct liste_partagee {
 
   // Appends the whole reply to `sortie`.
   void ajoute(std::string& sortie) const;
+  // Hands the reply to `sortie` (the blocks by reference) and empties itself.
+  void transmet(tampon_sortie& sortie);
   // Drops the references; keeps little memory.
   void vide();
 };

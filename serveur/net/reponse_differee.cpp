@@ -40,17 +40,25 @@ const std::string& reponse_differee::formate() {
 }
 
 void reponse_differee::ajoute(std::string& sortie) {
+  tampon_sortie t;
+  ajoute(t);
+  sortie += t.texte();
+}
+
+void reponse_differee::ajoute(tampon_sortie& sortie) {
   switch (en_attente_) {
     case attente::texte:
-      sortie += texte_;
+      sortie.ajoute(texte_);
       break;
     case attente::liste:
-      liste_.ajoute(sortie);
-      liste_.vide();
+      liste_.transmet(sortie);
       break;
-    case attente::stats:
-      ajoute_stats(sortie, etat_);
+    case attente::stats: {
+      std::string ligne;
+      ajoute_stats(ligne, etat_);
+      sortie.ajoute(ligne);
       break;
+    }
   }
   en_attente_ = attente::texte;
   // A long text (a list formatted for the log) is not kept either.

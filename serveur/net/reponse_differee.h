@@ -6,6 +6,7 @@
 
 #include "net/listes_partagees.h"
 #include "net/protocole.h"
+#include "net/tampon_sortie.h"
 #include "world/monde.h"
 
 namespace jeu {
@@ -28,6 +29,7 @@ class reponse_differee {
 
   // Appends the reply to `sortie` and forgets it.
   void ajoute(std::string& sortie);
+  void ajoute(tampon_sortie& sortie);
 
  private:
   enum class attente { texte, liste, stats };

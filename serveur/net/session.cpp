@@ -12,6 +12,7 @@
 #include "net/lecteur_lignes.h"
 #include "net/ecriture.h"
 #include "net/session_spectateur.h"
+#include "net/tampon_sortie.h"
 #include "net/traitement.h"
 #include "simulation/balles.h"
 
@@ -75,24 +76,18 @@ class session {
  private:
   // Replies wait at most this many bytes for the requests after them.
   static constexpr std::size_t envoi_min = 64 * 1024;
-  // Past a big reply, the buffer is given back rather than kept: an idle
-  // session holds little, whatever the size of the world it reads.
-  static constexpr std::size_t garde_max = 16 * 1024;
+  // Requests already read that one hold of the lock handles at most.
+  static constexpr int lot_max = 16;
 
   // Sends what has accumulated. false when the write failed.
-  bool envoie() {
-    const bool ecrit = sortie_.empty() || ecrit_tout(socket_, sortie_);
-    sortie_.clear();
-    if (sortie_.capacity() > garde_max) std::string().swap(sortie_);
-    return ecrit;
-  }
+  bool envoie() { return sortie_.est_vide() || sortie_.envoie(socket_); }
 
   enum class lecture { ligne, fin, ecriture_ratee };
 
   // The next line, once what has accumulated is sent if the line is not
   // there yet. `fin` at the end of the stream or when a read failed.
   lecture lit() {
-    if (!lecteur_.ligne_prete() || sortie_.size() >= envoi_min) {
+    if (!lecteur_.ligne_prete() || sortie_.taille() >= envoi_min) {
       if (!envoie()) return lecture::ecriture_ratee;
     }
     if (lecteur_.lit() != lecteur_lignes::resultat::ligne) return lecture::fin;
@@ -119,7 +114,7 @@ class session {
       if (issue.id) {
         // Out of memory from here on must not leave a ship without its session.
         try {
-          sortie_ += issue.reponse;
+          sortie_.ajoute(issue.reponse);
           j.emplace(*issue.id, configuration::debug);
           return inscription::joueur;
         } catch (...) {
@@ -127,7 +122,7 @@ class session {
           throw;
         }
       }
-      sortie_ += issue.reponse;
+      sortie_.ajoute(issue.reponse);
       if (issue.spectateur) return inscription::spectateur;
     }
   }
@@ -154,9 +149,12 @@ class session {
     }
   }
 
-  // The play phase. The lock is held while a request is handled and its log
-  // written, never while formatting a list, reading or sending: a client
-  // that does not read its replies stalls only its own session.
+  // The play phase. The lock is held while requests are handled, their log
+  // written and their replies queued (list blocks by reference), never
+  // while formatting a list, reading or sending: a client that does not
+  // read its replies stalls only its own session. The requests that came
+  // together (a bot's frame) are handled in one hold of the lock, as if
+  // they had been handled one after the other with nobody in between.
   fin_partie joue(joueur& j) EXCLUDES(m_.verrou_monde) {
     for (;;) {
       switch (lit()) {
@@ -164,21 +162,30 @@ class session {
         case lecture::fin: return fin_partie::deconnexion;
         case lecture::ecriture_ratee: return fin_partie::echec;
       }
-      issue_requete issue;
-      bool journal_ecrit = true;
+      bool fin = false;
       {
         VerrouGarde garde(m_.verrou_monde);
-        issue = lecteur_.tronquee() ? j.refuse_ligne(lecteur_.ligne())
-                                    : j.traite_requete(m_, lecteur_.ligne());
-        if (!issue.journal.empty() && !ecrit_tout(stdout, issue.journal)) {
-          detruit_vaisseau(m_, j.id());
-          journal_ecrit = false;
+        for (int n = 1;; ++n) {
+          const issue_requete issue = lecteur_.tronquee() ? j.refuse_ligne(lecteur_.ligne())
+                                                          : j.traite_requete(m_, lecteur_.ligne());
+          // A failed log write ends the session without this request's
+          // reply; the replies to the requests before it still go out.
+          if (!issue.journal.empty() && !ecrit_tout(stdout, issue.journal)) {
+            detruit_vaisseau(m_, j.id());
+            fin = true;
+            break;
+          }
+          j.ajoute_reponse(sortie_);
+          if (issue.fin) {
+            fin = true;
+            break;
+          }
+          if (n == lot_max || !lecteur_.ligne_prete() || sortie_.taille() >= envoi_min) break;
+          if (lecteur_.lit() != lecteur_lignes::resultat::ligne) break;  // cannot be: a line is ready
+          m_.compteurs.requetes.fetch_add(1, std::memory_order_relaxed);
         }
       }
-      // A failed log write ends the session without this request's reply;
-      // the replies to the requests before it still go out.
-      if (journal_ecrit) j.ajoute_reponse(sortie_);
-      if (issue.fin || !journal_ecrit) {
+      if (fin) {
         envoie();
         return fin_partie::vaisseau_retire;
       }
@@ -188,7 +195,7 @@ class session {
   monde& m_;
   int socket_;
   lecteur_lignes lecteur_;
-  std::string sortie_;
+  tampon_sortie sortie_;
 };
 
 }  // namespace

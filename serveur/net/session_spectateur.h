@@ -28,6 +28,7 @@ class spectateur {
   // Appends the reply to the last request handled to `sortie`. Call it once
   // after each traite_requete or refuse_ligne; no lock needed.
   void ajoute_reponse(std::string& sortie) { reponse_.ajoute(sortie); }
+  void ajoute_reponse(tampon_sortie& sortie) { reponse_.ajoute(sortie); }
 
  private:
   reponse_differee reponse_;

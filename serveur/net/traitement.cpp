@@ -186,4 +186,6 @@ issue_requete joueur::refuse_ligne(std::string_view debut) {
 
 void joueur::ajoute_reponse(std::string& sortie) { reponse_.ajoute(sortie); }
 
+void joueur::ajoute_reponse(tampon_sortie& sortie) { reponse_.ajoute(sortie); }
+
 }  // namespace jeu

@@ -58,7 +58,7 @@ issue_enregistrement refuse_enregistrement(std::string_view debut);
 // The play phase of one session, owning the ship `id`: it acts on, reports
 // and removes that ship only, never a later ship of the same colour.
 // Each request is handled in two steps: traite_requete under the world lock
-// (world access, and a copy of what a list reply needs), then ajoute_reponse
+// (world access, and references to what a list reply needs), then ajoute_reponse
 // without it (the reply bytes), so formatting never delays the others.
 class joueur {
  public:
@@ -81,6 +81,9 @@ class joueur {
   // Appends the reply to the last request handled to `sortie`. Call it once
   // after each traite_requete or refuse_ligne; no lock needed.
   void ajoute_reponse(std::string& sortie);
+  // The same, the list blocks by reference: cheap enough to call with the
+  // lock held.
+  void ajoute_reponse(tampon_sortie& sortie);
 
  private:
   void ajoute_journal(issue_requete& issue, std::string_view texte, std::string_view suite) const;

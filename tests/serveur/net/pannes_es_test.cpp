@@ -2,9 +2,9 @@
 // nothing a client sees; a reset or a broken pipe at any point ends only the
 // session concerned, whose ship goes, while the others are served.
 //
-// The seam: this test program is linked with --wrap=recv and --wrap=send,
-// so every recv and send of the server code comes here first; a plan per
-// socket says which calls fail.
+// The seam: this test program is linked with --wrap=recv, --wrap=send and
+// --wrap=sendmsg, so every read and write of the server code comes here
+// first; a plan per socket says which calls fail.
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -66,6 +66,7 @@ int panne_prevue(int fd, bool envoi, bool* court) {
 extern "C" {
 ssize_t __real_recv(int fd, void* tampon, size_t taille, int options);
 ssize_t __real_send(int fd, const void* octets, size_t taille, int options);
+ssize_t __real_sendmsg(int fd, const msghdr* message, int options);
 
 ssize_t __wrap_recv(int fd, void* tampon, size_t taille, int options) {
   bool court = false;
@@ -77,6 +78,21 @@ ssize_t __wrap_send(int fd, const void* octets, size_t taille, int options) {
   bool court = false;
   if (panne_prevue(fd, true, &court) < 0) return -1;
   return __real_send(fd, octets, court && taille > 1 ? taille / 2 : taille, options);
+}
+
+// A short write sends half of the first piece only.
+ssize_t __wrap_sendmsg(int fd, const msghdr* message, int options) {
+  bool court = false;
+  if (panne_prevue(fd, true, &court) < 0) return -1;
+  if (!court || message->msg_iovlen == 0 || message->msg_iov[0].iov_len < 2) {
+    return __real_sendmsg(fd, message, options);
+  }
+  iovec moitie = message->msg_iov[0];
+  moitie.iov_len /= 2;
+  msghdr reduit = *message;
+  reduit.msg_iov = &moitie;
+  reduit.msg_iovlen = 1;
+  return __real_sendmsg(fd, &reduit, options);
 }
 }
 
