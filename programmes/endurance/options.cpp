@@ -25,7 +25,7 @@ std::variant<options, sortie_immediate> lit_options(int argc, const char* const*
   app.add_option("--joueurs", o.joueurs, "steady players")->check(CLI::Range(1, 10'000));
   app.add_option("--connexions", o.connexions, "short-lived connections over the run")
       ->check(CLI::Range(0, 100'000'000));
-  app.add_option("--duree", o.duree, "seconds over which the short-lived connections start")
+  app.add_option("-d,--duree", o.duree, "seconds over which the short-lived connections start")
       ->check(CLI::Range(0.1, 86400.0));
   app.add_option("--en-vol", o.en_vol, "short-lived connections at once, at most")
       ->check(CLI::Range(1, 1000));

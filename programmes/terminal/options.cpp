@@ -40,7 +40,7 @@ std::variant<options, sortie_immediate> lit_options(int argc, const char* const*
           });
   app.add_flag("-s,--spectateur", o.spectateur, "watch the arena, without a ship")
       ->excludes(option_couleur);
-  app.add_option("--ips", o.images_par_seconde,
+  app.add_option("-f,--frequence,--ips", o.images_par_seconde,
                  "frames per second to aim for (0: as many as possible)")
       ->check(CLI::Range(0.0, 1000.0))
       ->capture_default_str();
