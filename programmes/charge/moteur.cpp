@@ -62,12 +62,21 @@ struct emplacement {
   std::optional<std::int64_t> echeance_programmee;
 };
 
+regime regime_de(const options& o) {
+  regime r;
+  r.requetes = o.requetes;
+  r.pipeline = o.pipeline;
+  r.debit = o.debit;
+  r.enregistrement = o.enregistrement;
+  return r;
+}
+
 class boucle {
  public:
   boucle(const options& o, const std::function<void(const instantane&)>& progression)
       : o_(o),
         progression_(progression),
-        regime_{o.requetes, o.pipeline, o.debit, o.enregistrement},
+        regime_(regime_de(o)),
         epoll_(epoll_create1(EPOLL_CLOEXEC)),
         minuterie_(timerfd_create(CLOCK_MONOTONIC, TFD_NONBLOCK | TFD_CLOEXEC)) {
     if (epoll_.get() < 0) echec_systeme("epoll_create1");

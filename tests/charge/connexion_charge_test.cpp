@@ -25,12 +25,29 @@ regime par_requetes(std::vector<std::string> requetes, int pipeline, double debi
   return r;
 }
 
+// Frames of GET VAISSEAUX, GET BALLES, PUT ACTION GAUCHE every 25 ms; a
+// shooter shoots in one frame out of `tir_chaque`.
+regime par_trames(std::int64_t periode, int tir_chaque = 10) {
+  regime r;
+  r.trame = {"GET VAISSEAUX", "GET BALLES", "PUT ACTION GAUCHE"};
+  r.periode_trame = periode;
+  r.tir_chaque = tir_chaque;
+  r.enregistrement = false;
+  return r;
+}
+
+const std::string trame = "GET VAISSEAUX\r\nGET BALLES\r\nPUT ACTION GAUCHE\r\n";
+const std::string trame_tir = trame + "PUT ACTION TIRE\r\n";
+// The replies to one frame: two list replies, then OK.
+const std::string reponses = "PUT VAISSEAUX 2\r\n1 2 3. 5 7\r\n4 5 6. 5 8\r\nPUT BALLES 1\r\n1 2 7\r\nOK\r\n";
+
 // One connection and what it counted. ouvre() connects it at time 0.
 class Connexion : public testing::Test {
  protected:
-  connexion_charge& ouvre(regime r, std::int64_t couleur = 0, std::int64_t etablie = 0) {
+  connexion_charge& ouvre(regime r, std::int64_t couleur = 0, std::int64_t etablie = 0,
+                          bool tireur = false, std::int64_t decalage = 0) {
     regime_ = std::move(r);
-    c_.emplace(regime_, couleur);
+    c_.emplace(regime_, couleur, tireur, decalage);
     c_->debut_connexion(0);
     c_->connexion_etablie(etablie, m_);
     return *c_;
@@ -233,6 +250,176 @@ TEST_F(Connexion, FixedRatePipelinedBatchesShareTheirScheduledTime) {
   EXPECT_EQ(m_.latence.max(), 150 * ms);
   EXPECT_EQ(m_.latence.min(), 60 * ms);
   EXPECT_EQ(m_.envoyees, 4u);
+}
+
+TEST_F(Connexion, FrameIsOneWriteTimedFromItsDueTimeToItsLastReply) {
+  ouvre(par_trames(25 * ms));
+  EXPECT_EQ(ecrit(), trame);
+  EXPECT_EQ(c_->en_suspens(), 3u);
+  EXPECT_EQ(c_->prochaine_echeance(), 25 * ms);
+  // The last byte of the last reply ends the frame, whatever the pieces.
+  const std::size_t fin_balles = reponses.find("OK");
+  recoit(reponses.substr(0, 20), 1 * ms);
+  recoit(reponses.substr(20, fin_balles - 20), 2 * ms);
+  EXPECT_EQ(m_.trame.nombre(), 0u) << "two replies of three";
+  EXPECT_EQ(m_.reponses, 2u);
+  recoit("OK\r", 3 * ms);
+  EXPECT_EQ(m_.trame.nombre(), 0u) << "the OK's LF is not there";
+  recoit("\n", 4 * ms);
+  EXPECT_EQ(m_.trame.nombre(), 1u);
+  EXPECT_EQ(m_.trame.max(), 4 * ms);
+  EXPECT_EQ(m_.latence.nombre(), 0u) << "frames are timed, not their requests";
+  EXPECT_EQ(m_.reponses, 3u);
+  EXPECT_EQ(m_.envoyees, 3u);
+  EXPECT_EQ(m_.trames_demandees, 1u);
+  EXPECT_EQ(c_->en_suspens(), 0u);
+  EXPECT_EQ(ecrit(), "") << "the next frame waits for its time";
+  c_->echeance(25 * ms, m_);
+  EXPECT_EQ(ecrit(), trame);
+}
+
+// The server stalls 60 ms: the frames due meanwhile leave one at a time,
+// each as soon as the one before is answered, timed from when it was due.
+TEST_F(Connexion, LateFramesCountFromTheirDueTime) {
+  ouvre(par_trames(25 * ms));
+  ecrit();
+  c_->echeance(60 * ms, m_);
+  EXPECT_EQ(ecrit(), "") << "one frame in flight at a time";
+  EXPECT_EQ(m_.trames_demandees, 3u);
+  EXPECT_EQ(c_->en_suspens(), 9u);
+  recoit(reponses, 60 * ms);
+  EXPECT_EQ(ecrit(), trame);
+  recoit(reponses, 61 * ms);
+  EXPECT_EQ(ecrit(), trame);
+  recoit(reponses, 62 * ms);
+  EXPECT_EQ(ecrit(), "");
+  EXPECT_EQ(m_.trame.nombre(), 3u);
+  EXPECT_EQ(m_.trame.max(), 60 * ms);  // due at 0
+  EXPECT_EQ(m_.trame.min(), 12 * ms);  // due at 50
+}
+
+// Which frames carry the shot, and what a frame's requests count for.
+struct cas_tir {
+  const char* nom;
+  bool tireur;
+  int tir_chaque;
+  std::vector<bool> tirs;  // frame by frame
+};
+
+void PrintTo(const cas_tir& c, std::ostream* os) { *os << c.nom; }
+
+class Tirs : public Connexion, public testing::WithParamInterface<cas_tir> {};
+
+TEST_P(Tirs, OneFrameInNCarriesTheShot) {
+  const cas_tir& c = GetParam();
+  ouvre(par_trames(25 * ms, c.tir_chaque), 0, 0, c.tireur);
+  std::uint64_t requetes = 0;
+  for (std::size_t k = 0; k < c.tirs.size(); ++k) {
+    if (k > 0) c_->echeance(static_cast<std::int64_t>(k) * 25 * ms, m_);
+    EXPECT_EQ(ecrit(), c.tirs[k] ? trame_tir : trame) << "frame " << k;
+    requetes += c.tirs[k] ? 4 : 3;
+    EXPECT_EQ(c_->en_suspens(), c.tirs[k] ? 4u : 3u);
+    recoit(reponses + (c.tirs[k] ? "OK\r\n" : ""), static_cast<std::int64_t>(k) * 25 * ms + 1);
+  }
+  EXPECT_EQ(m_.envoyees, requetes);
+  EXPECT_EQ(m_.reponses, requetes);
+  EXPECT_EQ(m_.trame.nombre(), c.tirs.size());
+  EXPECT_EQ(m_.erreurs(), 0u);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, Tirs,
+    testing::Values(cas_tir{"not_a_shooter", false, 2, {false, false, false, false}},
+                    cas_tir{"every_second_frame", true, 2, {true, false, true, false, true}},
+                    cas_tir{"every_frame", true, 1, {true, true, true}},
+                    cas_tir{"one_in_ten", true, 10,
+                            {true, false, false, false, false, false, false, false, false, false,
+                             true}}),
+    [](const auto& info) { return std::string(info.param.nom); });
+
+TEST_F(Connexion, FirstFrameFallsItsOffsetAfterActivation) {
+  ouvre(par_trames(25 * ms), 0, 100 * ms, false, 7 * ms);
+  EXPECT_EQ(ecrit(), "");
+  EXPECT_EQ(c_->prochaine_echeance(), 107 * ms);
+  c_->echeance(106 * ms, m_);
+  EXPECT_EQ(ecrit(), "");
+  c_->echeance(107 * ms, m_);
+  EXPECT_EQ(ecrit(), trame);
+  EXPECT_EQ(c_->prochaine_echeance(), 132 * ms);
+}
+
+TEST_F(Connexion, HeldConnectionRegistersAndWaitsForItsRelease) {
+  regime r = par_trames(25 * ms);
+  r.enregistrement = true;
+  regime_ = r;
+  c_.emplace(regime_, 9, false, 5 * ms);
+  c_->retiens();
+  c_->debut_connexion(0);
+  c_->connexion_etablie(1 * ms, m_);
+  EXPECT_EQ(ecrit(), "PUT COULEUR VAISSEAU 9\r\n");
+  recoit("VAISSEAU ENREGISTRE\r\n", 2 * ms);
+  EXPECT_EQ(c_->etat_courant(), etat::active);
+  EXPECT_EQ(ecrit(), "");
+  EXPECT_EQ(c_->prochaine_echeance(), std::nullopt);
+  c_->echeance(500 * ms, m_);
+  EXPECT_EQ(ecrit(), "") << "held: no frame falls due";
+  EXPECT_EQ(m_.trames_demandees, 0u);
+  c_->relache(1000 * ms, m_);
+  EXPECT_EQ(c_->prochaine_echeance(), 1005 * ms);
+  c_->echeance(1005 * ms, m_);
+  EXPECT_EQ(ecrit(), trame);
+}
+
+TEST_F(Connexion, ClosedLoopFramesFollowEachOther) {
+  ouvre(par_trames(0), 0, 0, true);
+  EXPECT_EQ(ecrit(), trame_tir);
+  EXPECT_EQ(c_->prochaine_echeance(), std::nullopt);
+  recoit(reponses + "OK\r\n", 3 * ms);
+  EXPECT_EQ(ecrit(), trame);
+  recoit(reponses, 5 * ms);
+  EXPECT_EQ(m_.trame.min(), 2 * ms);
+  EXPECT_EQ(m_.trame.max(), 3 * ms);
+  EXPECT_EQ(m_.trames_demandees, 3u);
+}
+
+// The end of the run: every request of the frames in flight or due counts
+// as unanswered, a shot included.
+TEST_F(Connexion, FramesPendingAtTheEndCountTheirRequests) {
+  ouvre(par_trames(25 * ms, 2), 0, 0, true);
+  EXPECT_EQ(ecrit(), trame_tir);
+  c_->echeance(50 * ms, m_);
+  c_->arrete();
+  c_->abandonne(m_);
+  EXPECT_EQ(m_.sans_reponse, 4u + 3u + 4u);
+  EXPECT_EQ(c_->en_suspens(), 0u);
+}
+
+TEST(Comptes, WindowsAddUpAndResetKeepsTheOpenConnections) {
+  comptes a;
+  a.trame.enregistre(5);
+  a.latence.enregistre(7);
+  a.envoyees = 3;
+  a.trames_demandees = 2;
+  a.reponses = 3;
+  a.reponses_erreur = 1;
+  a.fermetures = 1;
+  a.connexions_ouvertes = 4;
+  comptes total;
+  total.connexions_ouvertes = 9;
+  total.ajoute(a);
+  total.ajoute(a);
+  EXPECT_EQ(total.trame.nombre(), 2u);
+  EXPECT_EQ(total.latence.nombre(), 2u);
+  EXPECT_EQ(total.envoyees, 6u);
+  EXPECT_EQ(total.trames_demandees, 4u);
+  EXPECT_EQ(total.reponses, 6u);
+  EXPECT_EQ(total.erreurs(), 4u);
+  EXPECT_EQ(total.connexions_ouvertes, 9) << "a level, not a count";
+  a.remet_a_zero();
+  EXPECT_EQ(a.trame.nombre(), 0u);
+  EXPECT_EQ(a.envoyees, 0u);
+  EXPECT_EQ(a.erreurs(), 0u);
+  EXPECT_EQ(a.connexions_ouvertes, 4);
 }
 
 }  // namespace
