@@ -16,13 +16,13 @@ int main(int argc, char** argv) {
   }
   const options& o = std::get<options>(lu);
   jeu::commun::leve_limite_fichiers();
+  const auto progression = [&](const instantane& i) {
+    if (!o.progression) return;
+    std::fputs(ligne_progression(i, o.connexions).c_str(), stderr);
+    std::fflush(stderr);
+  };
   try {
-    const bilan_execution b = lance(o, [&](const instantane& i) {
-      if (!o.progression) return;
-      std::fputs(ligne_progression(i, o.connexions).c_str(), stderr);
-      std::fflush(stderr);
-    });
-    std::fputs(rapport(o, b).c_str(), stdout);
+    std::fputs(rapport(o, lance(o, progression)).c_str(), stdout);
   } catch (const std::exception& e) {
     std::fprintf(stderr, "jeu-charge: %s\n", e.what());
     return 1;

@@ -6,7 +6,9 @@
 
 #include <CLI/CLI.hpp>
 #include <limits>
+#include <optional>
 #include <sstream>
+#include <vector>
 
 namespace jeu::charge {
 
@@ -44,14 +46,14 @@ std::variant<options, sortie_immediate> lit_options(int argc, const char* const*
       ->check(CLI::Range(0.001, 86400.0));
   app.add_option("--montee", o.montee, "spread the connects over this many seconds (0: all at once)")
       ->check(CLI::Range(0.0, 86400.0));
-  app.add_option("--debit", o.debit,
+  CLI::Option* debit = app.add_option("--debit", o.debit,
                  "requests per second per connection; absent: closed loop (next batch when "
                  "the replies are in)")
       ->check(CLI::Range(1e-3, 1e7))
       ->default_str("");
-  app.add_option("-k,--pipeline", o.pipeline, "requests written together, in one write")
+  CLI::Option* k = app.add_option("-k,--pipeline", o.pipeline, "requests written together, in one write")
       ->check(CLI::Range(1, 65536));
-  app.add_option("-r,--requete", o.requetes,
+  CLI::Option* r = app.add_option("-r,--requete", o.requetes,
                  "a request line, repeatable; cycled in order on each connection "
                  "(default: GET STATUT)")
       ->check(verifie_requete)
@@ -66,9 +68,45 @@ std::variant<options, sortie_immediate> lit_options(int argc, const char* const*
       ->check(CLI::Range(0.0, 3600.0));
   app.add_flag("-q,--silencieux", silencieux, "no progress line on stderr");
 
+  CLI::Option* trame = app.add_option(
+      "--trame", o.trame,
+      "frame mode: a line of the frame, repeatable; each connection writes all the lines "
+      "together and the frame is timed up to its last reply")->check(verifie_requete);
+  std::vector<CLI::Option*> de_trame;
+  de_trame.push_back(app.add_option("--periode-ms", o.periode_ms,
+                                    "frame mode: milliseconds between a connection's frames "
+                                    "(0: closed loop)")
+                         ->check(CLI::Range(0.0, 60000.0)));
+  de_trame.push_back(app.add_option("--tireurs", o.tireurs,
+                                    "frame mode: percent of the connections that add "
+                                    "\"PUT ACTION TIRE\" to their frames")
+                         ->check(CLI::Range(0.0, 100.0)));
+  de_trame.push_back(app.add_option("--tir-chaque", o.tir_chaque,
+                                    "frame mode: a shooter shoots in one frame out of this many")
+                         ->check(CLI::Range(1, 1'000'000)));
+  bool sans_stats = false;
+  de_trame.push_back(app.add_flag("--sans-stats", sans_stats,
+                                  "frame mode: no spectator connection reading GET STATS"));
+  pid_t pid = 0;
+  de_trame.push_back(app.add_option("--pid", pid,
+                                    "frame mode: the server's process, for its CPU and memory "
+                                    "(default: the one listening on the port)")
+                         ->check(CLI::Range(1, std::numeric_limits<int>::max()))
+                         ->default_str(""));
   if (auto sortie = commun::analyse(app, argc, argv)) return *sortie;
   o.enregistrement = !sans_enregistrement;
   o.progression = !silencieux;
+  o.stats = !sans_stats;
+  if (pid > 0) o.pid = pid;
+  const auto donnee = [](const CLI::Option* opt) { return opt->count() > 0; };
+  if (trame->count() == 0) {
+    for (const CLI::Option* opt : de_trame) {
+      if (donnee(opt)) return sortie_immediate{2, opt->get_name() + " needs --trame\n"};
+    }
+  } else if (donnee(r) || donnee(k) || donnee(debit)) {
+    return sortie_immediate{
+        2, "--trame is frame mode: -r, -k and --debit belong to request mode\n"};
+  }
   if (o.requetes.empty()) o.requetes.push_back("GET STATUT");
   if (o.montee >= o.duree) {
     return sortie_immediate{2, "--montee must be shorter than --duree\n"};

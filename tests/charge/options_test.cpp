@@ -91,6 +91,16 @@ const std::vector<refus> refus_table = {
     {"unknown option", {"--vitesse", "3"}},
     {"stray argument", {"GET STATUT"}},
     {"option without its value", {"-c"}},
+    {"frames with request lines", {"--trame", "GET BALLES", "-r", "GET STATUT"}},
+    {"frames with a pipeline", {"--trame", "GET BALLES", "-k", "2"}},
+    {"frames with a request rate", {"--trame", "GET BALLES", "--debit", "10"}},
+    {"period without frames", {"--periode-ms", "25"}},
+    {"shooters without frames", {"--tireurs", "10"}},
+    {"frame line with a line end", {"--trame", "GET BALLES\r\nGET CUBES"}},
+    {"negative period", {"--trame", "A", "--periode-ms", "-1"}},
+    {"shooters over 100 percent", {"--trame", "A", "--tireurs", "101"}},
+    {"shot every 0 frames", {"--trame", "A", "--tir-chaque", "0"}},
+    {"pid 0", {"--trame", "A", "--pid", "0"}},
 };
 
 class Refus : public testing::TestWithParam<refus> {};
@@ -107,6 +117,30 @@ INSTANTIATE_TEST_SUITE_P(Table, Refus, testing::ValuesIn(refus_table), [](const 
   for (const char c : std::string(info.param.pourquoi)) nom += std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
   return nom;
 });
+
+TEST(Options, FrameMode) {
+  const auto r = lit({"--trame", "GET VAISSEAUX", "--trame", "GET BALLES", "--periode-ms", "12.5",
+                      "--tireurs", "10", "--tir-chaque", "4", "--pid", "4242", "--sans-stats"});
+  ASSERT_TRUE(std::holds_alternative<options>(r)) << std::get<sortie_immediate>(r).texte;
+  const options& o = std::get<options>(r);
+  EXPECT_EQ(o.trame, (std::vector<std::string>{"GET VAISSEAUX", "GET BALLES"}));
+  EXPECT_DOUBLE_EQ(o.periode_ms, 12.5);
+  EXPECT_DOUBLE_EQ(o.tireurs, 10);
+  EXPECT_EQ(o.tir_chaque, 4);
+  EXPECT_EQ(o.pid, 4242);
+  EXPECT_FALSE(o.stats);
+}
+
+TEST(Options, FrameModeDefaults) {
+  const auto r = lit({"--trame", "GET VAISSEAUX"});
+  ASSERT_TRUE(std::holds_alternative<options>(r));
+  const options& o = std::get<options>(r);
+  EXPECT_DOUBLE_EQ(o.periode_ms, 25);
+  EXPECT_DOUBLE_EQ(o.tireurs, 0);
+  EXPECT_EQ(o.tir_chaque, 10);
+  EXPECT_TRUE(o.stats);
+  EXPECT_EQ(o.pid, std::nullopt);
+}
 
 TEST(Options, LastColourMayBeInt64Max) {
   const auto r = lit({"--couleur", "9223372036854775806", "-c", "2"});
