@@ -2,9 +2,11 @@
 #include <exception>
 #include <variant>
 
+#include "charge/capacite.h"
 #include "charge/moteur.h"
 #include "charge/options.h"
 #include "charge/rapport.h"
+#include "charge/tableau.h"
 #include "commun/limite_fichiers.h"
 
 int main(int argc, char** argv) {
@@ -22,7 +24,17 @@ int main(int argc, char** argv) {
     std::fflush(stderr);
   };
   try {
-    std::fputs(rapport(o, lance(o, progression)).c_str(), stdout);
+    if (o.capacite) {
+      std::fputs(entete_tableau().c_str(), stdout);
+      std::fflush(stdout);
+      const bilan_capacite b = cherche_capacite(o, progression, [](const palier_mesure& p) {
+        std::fputs(ligne_tableau(p).c_str(), stdout);
+        std::fflush(stdout);
+      });
+      std::fputs(conclusion(o, b).c_str(), stdout);
+    } else {
+      std::fputs(rapport(o, lance(o, progression)).c_str(), stdout);
+    }
   } catch (const std::exception& e) {
     std::fprintf(stderr, "jeu-charge: %s\n", e.what());
     return 1;

@@ -22,6 +22,20 @@ std::string verifie_requete(const std::string& ligne) {
   return {};
 }
 
+// "DEBUT:PAS:MAX", three positive integers, DEBUT <= MAX.
+std::optional<paliers> lit_paliers(const std::string& texte) {
+  paliers p{};
+  char deux_points[2] = {};
+  char reste = 0;
+  std::istringstream flux(texte);
+  if (!(flux >> p.debut >> deux_points[0] >> p.pas >> deux_points[1] >> p.max) ||
+      deux_points[0] != ':' || deux_points[1] != ':' || (flux >> reste)) {
+    return std::nullopt;
+  }
+  if (p.debut < 1 || p.pas < 1 || p.max < p.debut || p.max > 1'000'000) return std::nullopt;
+  return p;
+}
+
 std::string verifie_adresse(const std::string& texte) {
   in_addr a{};
   return inet_pton(AF_INET, texte.c_str(), &a) == 1 ? std::string{}
@@ -40,11 +54,11 @@ std::variant<options, sortie_immediate> lit_options(int argc, const char* const*
   app.option_defaults()->always_capture_default();
   app.add_option("-a,--adresse", o.adresse, "server IPv4 address")->check(verifie_adresse);
   app.add_option("-p,--port", o.port, "server port")->check(CLI::Range(1, 65535));
-  app.add_option("-c,--connexions", o.connexions, "number of connections")
+  CLI::Option* c = app.add_option("-c,--connexions", o.connexions, "number of connections")
       ->check(CLI::Range(1, 1'000'000));
-  app.add_option("-d,--duree", o.duree, "length of the run in seconds, ramp included")
+  CLI::Option* d = app.add_option("-d,--duree", o.duree, "length of the run in seconds, ramp included")
       ->check(CLI::Range(0.001, 86400.0));
-  app.add_option("--montee", o.montee, "spread the connects over this many seconds (0: all at once)")
+  CLI::Option* montee = app.add_option("--montee", o.montee, "spread the connects over this many seconds (0: all at once)")
       ->check(CLI::Range(0.0, 86400.0));
   CLI::Option* debit = app.add_option("--debit", o.debit,
                  "requests per second per connection; absent: closed loop (next batch when "
@@ -93,6 +107,28 @@ std::variant<options, sortie_immediate> lit_options(int argc, const char* const*
                                     "(default: the one listening on the port)")
                          ->check(CLI::Range(1, std::numeric_limits<int>::max()))
                          ->default_str(""));
+  std::string texte_capacite;
+  CLI::Option* capacite =
+      app.add_option("--capacite", texte_capacite,
+                     "frame mode: capacity search, DEBUT:PAS:MAX players; each step adds "
+                     "players and is measured, until frame p99 or the tick rate goes past "
+                     "its limit")
+          ->default_str("");
+  de_trame.push_back(capacite);
+  std::vector<CLI::Option*> de_capacite;
+  de_capacite.push_back(app.add_option("--stabilisation", o.stabilisation,
+                                       "capacity search: seconds before each step's measure")
+                            ->check(CLI::Range(0.0, 3600.0)));
+  de_capacite.push_back(app.add_option("--palier", o.palier,
+                                       "capacity search: seconds measured per step")
+                            ->check(CLI::Range(0.1, 3600.0)));
+  de_capacite.push_back(app.add_option("--p99-max-ms", o.p99_max_ms,
+                                       "capacity search: highest frame p99 within limits")
+                            ->check(CLI::Range(0.001, 1e6)));
+  de_capacite.push_back(app.add_option("--ticks-min", o.ticks_min,
+                                       "capacity search: lowest ticks/s within limits")
+                            ->check(CLI::Range(0.0, 1000.0)));
+
   if (auto sortie = commun::analyse(app, argc, argv)) return *sortie;
   o.enregistrement = !sans_enregistrement;
   o.progression = !silencieux;
@@ -106,6 +142,22 @@ std::variant<options, sortie_immediate> lit_options(int argc, const char* const*
   } else if (donnee(r) || donnee(k) || donnee(debit)) {
     return sortie_immediate{
         2, "--trame is frame mode: -r, -k and --debit belong to request mode\n"};
+  }
+  if (capacite->count() == 0) {
+    for (const CLI::Option* opt : de_capacite) {
+      if (donnee(opt)) return sortie_immediate{2, opt->get_name() + " needs --capacite\n"};
+    }
+  } else {
+    if (donnee(c) || donnee(d) || donnee(montee)) {
+      return sortie_immediate{2, "--capacite sets the players and the steps' length: "
+                                 "no -c, -d or --montee\n"};
+    }
+    o.capacite = lit_paliers(texte_capacite);
+    if (!o.capacite) {
+      return sortie_immediate{
+          2, "--capacite takes DEBUT:PAS:MAX, positive integers, DEBUT <= MAX <= 1000000\n"};
+    }
+    o.connexions = o.capacite->max;
   }
   if (o.requetes.empty()) o.requetes.push_back("GET STATUT");
   if (o.montee >= o.duree) {

@@ -109,6 +109,38 @@ TEST(JeuCharge, FramesAgainstTheServer) {
   EXPECT_GE(decimal(r, "bullets median"), 0);
 }
 
+// The smallest search: 2 then 4 players, each step a fraction of a second.
+TEST(JeuCharge, CapacitySearchPrintsARowPerStep) {
+  const int port = port_libre();
+  processus serveur(serveur_jeu, {std::to_string(port)});
+  ASSERT_TRUE(attend_ecoute(port, 10s));
+
+  processus charge(jeu_charge,
+                   avec_trame({"-p", std::to_string(port), "--capacite", "2:2:4",
+                               "--stabilisation", "0.2", "--palier", "0.6", "-q"}));
+  ASSERT_EQ(charge.attend_fin(60s), 0) << charge.erreur();
+  const std::string& sortie = charge.sortie();
+  std::vector<std::string> rangees;
+  std::istringstream flux(sortie);
+  for (std::string ligne; std::getline(flux, ligne);) {
+    std::istringstream champs(ligne);
+    int joueurs = 0;
+    if (champs >> joueurs) rangees.push_back(ligne);
+  }
+  ASSERT_FALSE(rangees.empty()) << sortie;
+  EXPECT_EQ(rangees[0].rfind("      2 ", 0), 0u) << sortie;
+  EXPECT_NE(sortie.find("idle: 2 players registered"), std::string::npos) << sortie;
+  EXPECT_NE(sortie.find("capacity: "), std::string::npos) << sortie;
+  EXPECT_NE(sortie.find("errors over the whole run: 0"), std::string::npos) << sortie;
+  // On a busy machine the first step may already be past the limits.
+  if (sortie.find("stopped: last step") != std::string::npos) {
+    ASSERT_EQ(rangees.size(), 2u) << sortie;
+    EXPECT_EQ(rangees[1].rfind("      4 ", 0), 0u) << sortie;
+  } else {
+    EXPECT_EQ(rangees.size(), 1u) << sortie;
+  }
+}
+
 // Nothing listens on the port: every connect fails, and the run still ends.
 TEST(JeuCharge, RefusedConnectsAreCountedAsFailures) {
   const int port = port_libre();
