@@ -8,7 +8,6 @@
 #include <netinet/tcp.h>
 #include <sys/epoll.h>
 #include <sys/socket.h>
-#include <sys/timerfd.h>
 #include <time.h>
 #include <unistd.h>
 
@@ -35,8 +34,7 @@ std::int64_t maintenant() {
 namespace {
 
 constexpr std::int64_t seconde = 1'000'000'000;
-constexpr std::uint64_t repere_minuterie = std::numeric_limits<std::uint64_t>::max();
-constexpr std::uint64_t repere_sonde = repere_minuterie - 1;
+constexpr std::uint64_t repere_sonde = std::numeric_limits<std::uint64_t>::max();
 
 std::int64_t en_ns(double secondes) { return std::llround(secondes * 1e9); }
 
@@ -124,16 +122,8 @@ class moteur::boucle {
       : o_(o),
         progression_(std::move(progression)),
         regime_(regime_de(o)),
-        epoll_(epoll_create1(EPOLL_CLOEXEC)),
-        minuterie_(timerfd_create(CLOCK_MONOTONIC, TFD_NONBLOCK | TFD_CLOEXEC)) {
+        epoll_(epoll_create1(EPOLL_CLOEXEC)) {
     if (epoll_.get() < 0) echec_systeme("epoll_create1");
-    if (minuterie_.get() < 0) echec_systeme("timerfd_create");
-    epoll_event ev{};
-    ev.events = EPOLLIN;
-    ev.data.u64 = repere_minuterie;
-    if (epoll_ctl(epoll_.get(), EPOLL_CTL_ADD, minuterie_.get(), &ev) != 0) {
-      echec_systeme("epoll_ctl");
-    }
     adresse_.sin_family = AF_INET;
     adresse_.sin_port = htons(static_cast<std::uint16_t>(o.port));
     if (inet_pton(AF_INET, o.adresse.c_str(), &adresse_.sin_addr) != 1) {
@@ -177,14 +167,14 @@ class moteur::boucle {
   void apres_sonde();
   // Registers `fd` with epoll for `voulus`, `actuels` being what it has.
   void interesse(int fd, std::uint64_t qui, std::uint32_t voulus, std::uint32_t& actuels);
-  void arme_minuterie(std::int64_t quand);
+  // Waits for events until `reveil` at the latest; how many are in prets_.
+  int attend(std::int64_t reveil);
   void point_de_progression(std::int64_t t);
 
   const options& o_;
   rappel_progression progression_;
   regime regime_;
   descripteur epoll_;
-  descripteur minuterie_;
   sockaddr_in adresse_{};
   std::vector<emplacement> emplacements_;
   std::size_t a_ouvrir_ = 0;
@@ -198,7 +188,6 @@ class moteur::boucle {
   std::int64_t prochain_point_ = 0;
   std::int64_t dernier_point_ = 0;
   std::uint64_t reponses_au_point_ = 0;  // replies since the start, at the last point
-  std::int64_t minuterie_armee_ = -1;
   std::vector<epoll_event> prets_ = std::vector<epoll_event>(1024);
   std::array<char, 1 << 16> tampon_;
 };
@@ -347,17 +336,19 @@ void moteur::boucle::apres_sonde() {
   interesse(fd_sonde_, repere_sonde, voulus, evenements_sonde_);
 }
 
-void moteur::boucle::arme_minuterie(std::int64_t quand) {
-  if (quand == minuterie_armee_) return;
-  itimerspec reglage{};
-  // it_value zero would disarm: an instant already past is 1 ns.
-  quand = std::max<std::int64_t>(quand, 1);
-  reglage.it_value.tv_sec = quand / seconde;
-  reglage.it_value.tv_nsec = quand % seconde;
-  if (timerfd_settime(minuterie_.get(), TFD_TIMER_ABSTIME, &reglage, nullptr) != 0) {
-    echec_systeme("timerfd_settime");
-  }
-  minuterie_armee_ = quand;
+int moteur::boucle::attend(std::int64_t reveil) {
+  // A timeout to the nanosecond, without a timer descriptor to arm and read
+  // at each of the thousands of wake-ups a second of a frame run.
+  const std::int64_t delai = std::max<std::int64_t>(reveil - maintenant(), 0);
+  timespec ts{};
+  ts.tv_sec = static_cast<time_t>(delai / seconde);
+  ts.tv_nsec = static_cast<long>(delai % seconde);
+  const int n = epoll_pwait2(epoll_.get(), prets_.data(), static_cast<int>(prets_.size()), &ts,
+                             nullptr);
+  if (n >= 0 || errno != ENOSYS) return n;
+  // Kernels before 5.11: milliseconds, rounded up so as not to spin.
+  return epoll_wait(epoll_.get(), prets_.data(), static_cast<int>(prets_.size()),
+                    static_cast<int>((delai + 999'999) / 1'000'000));
 }
 
 bool moteur::boucle::installees() const {
@@ -425,21 +416,13 @@ void moteur::boucle::tourne(std::int64_t jusqua, const std::function<bool()>& fi
     }
     if (!echeances_.empty()) reveil = std::min(reveil, echeances_.top().first);
     if (const auto quand = sonde_.prochaine_demande()) reveil = std::min(reveil, *quand);
-    arme_minuterie(reveil);
-
-    const int n = epoll_wait(epoll_.get(), prets_.data(), static_cast<int>(prets_.size()), -1);
+    const int n = attend(reveil);
     if (n < 0) {
       if (errno == EINTR) continue;
       echec_systeme("epoll_wait");
     }
     for (int k = 0; k < n; ++k) {
       const epoll_event& ev = prets_[static_cast<std::size_t>(k)];
-      if (ev.data.u64 == repere_minuterie) {
-        std::uint64_t expirations = 0;
-        [[maybe_unused]] const ssize_t lu = read(minuterie_.get(), &expirations, sizeof expirations);
-        minuterie_armee_ = -1;
-        continue;
-      }
       if (ev.data.u64 == repere_sonde) {
         if (fd_sonde_ >= 0) traite_sonde(ev.events);
         continue;
