@@ -49,7 +49,8 @@ std::variant<options, sortie_immediate> lit_options(int argc, const char* const*
   CLI::App app{
       "Load generator for serveur_jeu and other line servers: N connections send "
       "request lines, in closed loop or at a fixed rate, and the replies' latency is "
-      "reported.",
+      "reported; or they send frames of lines, and the frames' latency and the server's "
+      "tick rate, CPU and memory are reported, or a capacity search runs.",
       "jeu-charge"};
   app.option_defaults()->always_capture_default();
   app.add_option("-a,--adresse", o.adresse, "server IPv4 address")->check(verifie_adresse);
@@ -85,7 +86,9 @@ std::variant<options, sortie_immediate> lit_options(int argc, const char* const*
   CLI::Option* trame = app.add_option(
       "--trame", o.trame,
       "frame mode: a line of the frame, repeatable; each connection writes all the lines "
-      "together and the frame is timed up to its last reply")->check(verifie_requete);
+      "together and the frame is timed up to its last reply")
+      ->check(verifie_requete)
+      ->default_str("");
   std::vector<CLI::Option*> de_trame;
   de_trame.push_back(app.add_option("--periode-ms", o.periode_ms,
                                     "frame mode: milliseconds between a connection's frames "
