@@ -25,14 +25,24 @@ struct regime {
   int pipeline = 1;                   // requests per batch, one write
   double debit = 0;                   // requests/s per connection; 0: closed loop
   bool enregistrement = true;         // register a colour first
+  // Frame mode when not empty: each batch is these lines, in one write,
+  // timed as a whole up to its last reply; requetes, pipeline and debit are
+  // then unused.
+  std::vector<std::string> trame;
+  std::int64_t periode_trame = 0;  // ns between a connection's frames; 0: closed loop
+  // A shooter adds `tir` to one frame in tir_chaque, its first included.
+  std::string tir = "PUT ACTION TIRE";
+  int tir_chaque = 10;
 };
 
 // Everything counted over a run; times in nanoseconds.
 struct comptes {
   histogramme latence;         // request sent (or scheduled) -> reply complete
+  histogramme trame;           // frame sent (or due) -> its last reply complete
   histogramme connexion;       // connect() issued -> socket writable
   histogramme enregistrement;  // colour sent -> "VAISSEAU ENREGISTRE"
   std::uint64_t envoyees = 0;
+  std::uint64_t trames_demandees = 0;       // frames made: due, or sent in closed loop
   std::uint64_t reponses = 0;
   std::uint64_t reponses_erreur = 0;        // "ERREUR..." or "-ERR..."
   std::uint64_t inattendues = 0;            // a reply nothing was waiting for
@@ -48,14 +58,24 @@ struct comptes {
     return reponses_erreur + inattendues + connexions_echouees + enregistrements_refuses +
            fermetures + sans_reponse;
   }
+  // Adds the histograms and counts of `autre`; connexions_ouvertes, a level
+  // rather than a count, is left as it is.
+  void ajoute(const comptes& autre);
+  // Forgets the histograms and counts, not connexions_ouvertes: a new
+  // measuring window starts.
+  void remet_a_zero();
 };
 
 class connexion_charge {
  public:
   enum class etat { inactive, connexion, enregistrement, active, fermee };
 
-  // `couleur` is sent at registration when the regime registers.
-  connexion_charge(const regime& r, std::int64_t couleur);
+  // `couleur` is sent at registration when the regime registers. In frame
+  // mode a `tireur` adds the shot to some frames, and the first frame falls
+  // `decalage` ns after activation, so that players' frames spread over the
+  // period instead of all falling at once.
+  connexion_charge(const regime& r, std::int64_t couleur, bool tireur = false,
+                   std::int64_t decalage = 0);
 
   etat etat_courant() const { return etat_; }
 
@@ -63,6 +83,10 @@ class connexion_charge {
   void debut_connexion(std::int64_t t);
   // The connect completed at t: the colour, or the first batch, is written.
   void connexion_etablie(std::int64_t t, comptes& m);
+  // Once active, start no batch until relache(): the connection stays idle.
+  void retiens() { retenue_ = true; }
+  // Batches may start from t on (at once when already active).
+  void relache(std::int64_t t, comptes& m);
   // The connect failed; the connection is closed.
   void connexion_echouee(comptes& m);
   // Bytes from the server arrived at t. A refused registration closes the
@@ -77,12 +101,13 @@ class connexion_charge {
   std::optional<std::int64_t> prochaine_echeance() const;
   // Fixed rate: every batch scheduled at or before t becomes due. Due
   // batches are written one at a time, when nothing is in flight; each
-  // request's latency is counted from its scheduled time, not its write.
+  // request's (or frame's) latency is counted from its scheduled time, not
+  // its write.
   void echeance(std::int64_t t, comptes& m);
   // No batch is started any more; replies still in flight are awaited.
   void arrete() { arretee_ = true; }
   // Requests written and unanswered, plus due ones not yet written.
-  std::size_t en_suspens() const { return en_vol_.size() + dues_.size(); }
+  std::size_t en_suspens() const { return requetes_en_vol_ + requetes_dues_; }
   // The end of the run: what is still pending, an unanswered registration
   // included, counts as unanswered.
   void abandonne(comptes& m);
@@ -91,23 +116,44 @@ class connexion_charge {
   std::string& a_ecrire() { return sortie_; }
 
  private:
+  // A batch: when it was scheduled, and how many requests it holds.
+  struct lot {
+    std::int64_t prevu;
+    int requetes;
+  };
+  // What is timed as one (a request, or a frame) and its replies to come.
+  struct attendu {
+    std::int64_t prevu;
+    int reponses;
+  };
+
+  bool mode_trame() const { return !regime_.trame.empty(); }
   void active(std::int64_t t, comptes& m);
-  // Writes the next batch: requests scheduled at `prevu`, or the oldest due.
-  void ecrit_lot(std::int64_t prevu, comptes& m);
+  void demarre(std::int64_t t, comptes& m);
+  // The next batch, scheduled at `prevu`.
+  lot lot_suivant(std::int64_t prevu, comptes& m);
+  void ecrit_lot(const lot& l, comptes& m);
+  // Writes the oldest due batch when nothing is in flight.
   void ecrit_dus(comptes& m);
   void sur_reponse(const reponse& r, std::int64_t t, comptes& m);
   void ferme(comptes& m);
 
   const regime& regime_;
   std::int64_t couleur_;
+  bool tireur_;
+  std::int64_t decalage_;
   etat etat_ = etat::inactive;
   std::int64_t debut_ = 0;  // connect issued, then colour sent
   std::size_t prochaine_requete_ = 0;
   std::int64_t intervalle_ = 0;  // between batches, fixed rate
   std::int64_t prochain_lot_ = 0;
   bool arretee_ = false;
-  std::deque<std::int64_t> en_vol_;  // scheduled time of each written request
-  std::deque<std::int64_t> dues_;    // scheduled time of each due, unwritten one
+  bool retenue_ = false;
+  std::uint64_t trames_ = 0;    // frames made so far
+  std::deque<attendu> en_vol_;  // written, oldest first
+  std::deque<lot> dues_;        // due and not yet written
+  std::size_t requetes_en_vol_ = 0;
+  std::size_t requetes_dues_ = 0;
   decodeur_reponses decodeur_;
   std::string sortie_;
 };

@@ -1,8 +1,9 @@
 #include "charge/rapport.h"
 
 #include <cstdio>
-#include <utility>
+#include <optional>
 #include <string_view>
+#include <utility>
 
 namespace jeu::charge {
 
@@ -40,6 +41,42 @@ void percentiles(std::string& sortie, std::string_view quoi, const histogramme& 
   ligne(sortie, prefixe + " max (µs)", micro(h.max()));
 }
 
+std::string ou_tiret(const std::optional<double>& v, int decimales) {
+  return v ? nombre(*v, decimales) : "-";
+}
+
+// A frame run's window: rates, frame latency and the server's figures.
+void lignes_trames(std::string& s, const mesure& f) {
+  ligne(s, "frames/s asked", nombre(f.trames_demandees_s, 1));
+  ligne(s, "frames/s served", nombre(f.trames_servies_s, 1));
+  ligne(s, "frame samples", std::to_string(f.trames));
+  for (const auto& [nom, v] : {std::pair{"p50", f.p50}, {"p99", f.p99}, {"p99.9", f.p999},
+                               {"max", f.max}}) {
+    ligne(s, std::string("frame ") + nom + " (µs)", micro(v));
+  }
+  ligne(s, "ticks/s lowest", ou_tiret(f.ticks ? std::optional(f.ticks->plus_bas) : std::nullopt, 1));
+  ligne(s, "ticks/s median", ou_tiret(f.ticks ? std::optional(f.ticks->median) : std::nullopt, 1));
+  ligne(s, "bullets median", f.balles ? std::to_string(*f.balles) : "-");
+  ligne(s, "server CPU (%)", ou_tiret(f.cpu_serveur, 1));
+  ligne(s, "server VmRSS (KiB)", f.rss_ko ? std::to_string(*f.rss_ko) : "-");
+  ligne(s, "jeu-charge CPU (%)", nombre(f.cpu_charge, 1));
+}
+
+std::string mode(const options& o) {
+  if (o.trame.empty()) {
+    return (o.debit > 0 ? nombre(o.debit, 1) + " req/s per connection" : "closed loop") +
+           ", pipeline " + std::to_string(o.pipeline) + ", " + std::to_string(o.requetes.size()) +
+           " request line(s)";
+  }
+  std::string m = "frames of " + std::to_string(o.trame.size()) + " line(s), " +
+                  (o.periode_ms > 0 ? "every " + nombre(o.periode_ms, 1) + " ms" : "closed loop");
+  if (o.tireurs > 0) {
+    m += ", " + nombre(o.tireurs, 1) + "% shooting every " + std::to_string(o.tir_chaque) +
+         " frames";
+  }
+  return m;
+}
+
 }  // namespace
 
 std::string ligne_progression(const instantane& i, int connexions) {
@@ -57,9 +94,7 @@ std::string rapport(const options& o, const bilan_execution& b) {
   ligne(s, "connections", std::to_string(o.connexions) +
                               (o.montee > 0 ? ", ramp " + nombre(o.montee, 3) + " s" : ", at once") +
                               (o.enregistrement ? ", registering" : ", not registering"));
-  ligne(s, "mode", (o.debit > 0 ? nombre(o.debit, 1) + " req/s per connection" : "closed loop") +
-                       ", pipeline " + std::to_string(o.pipeline) + ", " +
-                       std::to_string(o.requetes.size()) + " request line(s)");
+  ligne(s, "mode", mode(o));
   ligne(s, "duration (s)", nombre(b.duree, 3));
   ligne(s, "end wait (s)", nombre(b.attente_fin, 3));
   ligne(s, "requests", std::to_string(m.reponses));
@@ -75,7 +110,11 @@ std::string rapport(const options& o, const bilan_execution& b) {
   ligne(s, "failed connections", std::to_string(m.connexions_echouees + m.enregistrements_refuses));
   ligne(s, "  connect failed", std::to_string(m.connexions_echouees));
   ligne(s, "  registration refused", std::to_string(m.enregistrements_refuses));
-  percentiles(s, "latency", m.latence);
+  if (b.trames) {
+    lignes_trames(s, *b.trames);
+  } else {
+    percentiles(s, "latency", m.latence);
+  }
   percentiles(s, "connect", m.connexion);
   if (o.enregistrement) percentiles(s, "registration", m.enregistrement);
   return s;

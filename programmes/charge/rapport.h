@@ -17,7 +17,8 @@ std::string ligne_progression(const instantane& i, int connexions);
 // The final report of a run of `o`; latencies in microseconds. "requests"
 // counts every reply, "requests/s" those received before the stop.
 // "errors" counts every failure once: its indented lines, plus the failed
-// connections.
+// connections. In frame mode, frames take the place of the requests'
+// latency, with the server's tick rate, CPU and memory.
 std::string rapport(const options& o, const bilan_execution& b);
 
 }  // namespace jeu::charge

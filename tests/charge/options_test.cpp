@@ -91,6 +91,29 @@ const std::vector<refus> refus_table = {
     {"unknown option", {"--vitesse", "3"}},
     {"stray argument", {"GET STATUT"}},
     {"option without its value", {"-c"}},
+    {"frames with request lines", {"--trame", "GET BALLES", "-r", "GET STATUT"}},
+    {"frames with a pipeline", {"--trame", "GET BALLES", "-k", "2"}},
+    {"frames with a request rate", {"--trame", "GET BALLES", "--debit", "10"}},
+    {"period without frames", {"--periode-ms", "25"}},
+    {"shooters without frames", {"--tireurs", "10"}},
+    {"capacity without frames", {"--capacite", "1:1:2"}},
+    {"pid without frames", {"--pid", "42"}},
+    {"frame line with a line end", {"--trame", "GET BALLES\r\nGET CUBES"}},
+    {"negative period", {"--trame", "A", "--periode-ms", "-1"}},
+    {"shooters over 100 percent", {"--trame", "A", "--tireurs", "101"}},
+    {"shot every 0 frames", {"--trame", "A", "--tir-chaque", "0"}},
+    {"pid 0", {"--trame", "A", "--pid", "0"}},
+    {"capacity of two numbers", {"--trame", "A", "--capacite", "100:400"}},
+    {"capacity step 0", {"--trame", "A", "--capacite", "100:0:400"}},
+    {"capacity start 0", {"--trame", "A", "--capacite", "0:100:400"}},
+    {"capacity max below start", {"--trame", "A", "--capacite", "400:100:100"}},
+    {"capacity with junk", {"--trame", "A", "--capacite", "1:1:2x"}},
+    {"capacity with connections", {"--trame", "A", "--capacite", "1:1:2", "-c", "5"}},
+    {"capacity with a duration", {"--trame", "A", "--capacite", "1:1:2", "-d", "5"}},
+    {"step length without capacity", {"--trame", "A", "--palier", "2"}},
+    {"p99 limit without capacity", {"--trame", "A", "--p99-max-ms", "20"}},
+    {"capacity colours past int64", {"--trame", "A", "--capacite", "1:1:3", "--couleur",
+                                     "9223372036854775806"}},
 };
 
 class Refus : public testing::TestWithParam<refus> {};
@@ -107,6 +130,47 @@ INSTANTIATE_TEST_SUITE_P(Table, Refus, testing::ValuesIn(refus_table), [](const 
   for (const char c : std::string(info.param.pourquoi)) nom += std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
   return nom;
 });
+
+TEST(Options, FrameMode) {
+  const auto r = lit({"--trame", "GET VAISSEAUX", "--trame", "GET BALLES", "--periode-ms", "12.5",
+                      "--tireurs", "10", "--tir-chaque", "4", "--pid", "4242", "--sans-stats"});
+  ASSERT_TRUE(std::holds_alternative<options>(r)) << std::get<sortie_immediate>(r).texte;
+  const options& o = std::get<options>(r);
+  EXPECT_EQ(o.trame, (std::vector<std::string>{"GET VAISSEAUX", "GET BALLES"}));
+  EXPECT_DOUBLE_EQ(o.periode_ms, 12.5);
+  EXPECT_DOUBLE_EQ(o.tireurs, 10);
+  EXPECT_EQ(o.tir_chaque, 4);
+  EXPECT_EQ(o.pid, 4242);
+  EXPECT_FALSE(o.stats);
+  EXPECT_FALSE(o.capacite);
+}
+
+TEST(Options, FrameModeDefaults) {
+  const auto r = lit({"--trame", "GET VAISSEAUX"});
+  ASSERT_TRUE(std::holds_alternative<options>(r));
+  const options& o = std::get<options>(r);
+  EXPECT_DOUBLE_EQ(o.periode_ms, 25);
+  EXPECT_DOUBLE_EQ(o.tireurs, 0);
+  EXPECT_EQ(o.tir_chaque, 10);
+  EXPECT_TRUE(o.stats);
+  EXPECT_EQ(o.pid, std::nullopt);
+}
+
+TEST(Options, CapacitySearch) {
+  const auto r = lit({"--trame", "GET VAISSEAUX", "--capacite", "100:50:400", "--stabilisation",
+                      "0.5", "--palier", "3", "--p99-max-ms", "20", "--ticks-min", "38"});
+  ASSERT_TRUE(std::holds_alternative<options>(r)) << std::get<sortie_immediate>(r).texte;
+  const options& o = std::get<options>(r);
+  ASSERT_TRUE(o.capacite);
+  EXPECT_EQ(o.capacite->debut, 100);
+  EXPECT_EQ(o.capacite->pas, 50);
+  EXPECT_EQ(o.capacite->max, 400);
+  EXPECT_EQ(o.connexions, 400) << "room for the last step's players";
+  EXPECT_DOUBLE_EQ(o.stabilisation, 0.5);
+  EXPECT_DOUBLE_EQ(o.palier, 3);
+  EXPECT_DOUBLE_EQ(o.p99_max_ms, 20);
+  EXPECT_DOUBLE_EQ(o.ticks_min, 38);
+}
 
 TEST(Options, LastColourMayBeInt64Max) {
   const auto r = lit({"--couleur", "9223372036854775806", "-c", "2"});
