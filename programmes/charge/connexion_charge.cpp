@@ -16,6 +16,7 @@ std::uint64_t duree(std::int64_t debut, std::int64_t fin) {
 void comptes::ajoute(const comptes& autre) {
   latence.fusionne(autre.latence);
   trame.fusionne(autre.trame);
+  ecart_trames_max = std::max(ecart_trames_max, autre.ecart_trames_max);
   connexion.fusionne(autre.connexion);
   enregistrement.fusionne(autre.enregistrement);
   envoyees += autre.envoyees;
@@ -169,6 +170,12 @@ void connexion_charge::sur_reponse(const reponse& r, std::int64_t t, comptes& m)
   attendu& a = en_vol_.front();
   if (--a.reponses == 0) {
     (mode_trame() ? m.trame : m.latence).enregistre(duree(a.prevu, t));
+    if (mode_trame()) {
+      if (derniere_trame_ >= 0) {
+        m.ecart_trames_max = std::max(m.ecart_trames_max, duree(derniere_trame_, t));
+      }
+      derniere_trame_ = t;
+    }
     en_vol_.pop_front();
   }
   if (!en_vol_.empty()) return;

@@ -39,6 +39,9 @@ struct regime {
 struct comptes {
   histogramme latence;         // request sent (or scheduled) -> reply complete
   histogramme trame;           // frame sent (or due) -> its last reply complete
+  // The longest time between two frames of one player completing (ns): a
+  // player starved of service shows here, whatever the percentiles say.
+  std::uint64_t ecart_trames_max = 0;
   histogramme connexion;       // connect() issued -> socket writable
   histogramme enregistrement;  // colour sent -> "VAISSEAU ENREGISTRE"
   std::uint64_t envoyees = 0;
@@ -150,6 +153,7 @@ class connexion_charge {
   bool arretee_ = false;
   bool retenue_ = false;
   std::uint64_t trames_ = 0;    // frames made so far
+  std::int64_t derniere_trame_ = -1;  // when the last frame completed
   std::deque<attendu> en_vol_;  // written, oldest first
   std::deque<lot> dues_;        // due and not yet written
   std::size_t requetes_en_vol_ = 0;

@@ -25,6 +25,7 @@ mesure fenetre::ferme(std::int64_t t, const comptes& m,
   r.p99 = m.trame.percentile(99);
   r.p999 = m.trame.percentile(99.9);
   r.max = m.trame.max();
+  r.ecart_max = m.ecart_trames_max;
   r.erreurs = m.erreurs();
 
   std::vector<double> ticks;

@@ -23,6 +23,8 @@ struct mesure {
   std::uint64_t trames = 0;  // frames served
   // Frame latency, nanoseconds: p50, p99, p99.9, max.
   std::uint64_t p50 = 0, p99 = 0, p999 = 0, max = 0;
+  // The longest time one player waited between two of its frames, ns.
+  std::uint64_t ecart_max = 0;
   std::optional<resume_ticks> ticks;  // over the seconds read in the window
   std::optional<std::int64_t> balles;  // median of the bullets in flight
   std::optional<double> cpu_serveur;   // % of one core

@@ -54,6 +54,7 @@ void lignes_trames(std::string& s, const mesure& f) {
                                {"max", f.max}}) {
     ligne(s, std::string("frame ") + nom + " (µs)", micro(v));
   }
+  ligne(s, "longest gap between a player's frames (µs)", micro(f.ecart_max));
   ligne(s, "ticks/s lowest", ou_tiret(f.ticks ? std::optional(f.ticks->plus_bas) : std::nullopt, 1));
   ligne(s, "ticks/s median", ou_tiret(f.ticks ? std::optional(f.ticks->median) : std::nullopt, 1));
   ligne(s, "bullets median", f.balles ? std::to_string(*f.balles) : "-");

@@ -296,6 +296,7 @@ TEST_F(Connexion, LateFramesCountFromTheirDueTime) {
   EXPECT_EQ(m_.trame.nombre(), 3u);
   EXPECT_EQ(m_.trame.max(), 60 * ms);  // due at 0
   EXPECT_EQ(m_.trame.min(), 12 * ms);  // due at 50
+  EXPECT_EQ(m_.ecart_trames_max, 1 * ms) << "between frames completed at 60, 61 and 62 ms";
 }
 
 // Which frames carry the shot, and what a frame's requests count for.
