@@ -2,13 +2,17 @@
 
 #include <cstdint>
 #include <optional>
+#include <string>
 #include <string_view>
+
+#include "net/adresse_ip.h"
 
 namespace jeu {
 
 struct options {
   int port;
   bool debug;
+  adresse_ip adresse;  // where to listen; 0.0.0.0 unless --adresse
 };
 
 // Reads an integer written as an optional "-", then decimal digits or
@@ -17,8 +21,12 @@ struct options {
 std::optional<std::int64_t> lit_entier(std::string_view texte);
 
 // Reads the arguments after the program name: none, "-debug", a port, or a
-// port and "-debug" in either order. The port must lie in 0..65535.
-// nullopt means a usage error.
-std::optional<options> lit_ligne_commande(int argc, const char* const* argv);
+// port and "-debug" in either order, the port in 0..65535; and, anywhere
+// among them, options "--nom VALEUR" or "--nom=VALEUR":
+//   --adresse ADRESSE   an IPv4 or IPv6 address to listen on.
+// nullopt means a usage error; `erreur`, when given, then says what was
+// wrong with an option, or is empty when the rest of the line was wrong.
+std::optional<options> lit_ligne_commande(int argc, const char* const* argv,
+                                          std::string* erreur = nullptr);
 
 }  // namespace jeu

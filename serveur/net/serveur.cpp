@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <chrono>
+#include <string>
 #include <system_error>
 #include <thread>
 
@@ -42,20 +43,32 @@ int file_attente() {
   return maximum;
 }
 
-int ouvre_ecoute(int port, int backlog) {
+int ouvre_ecoute(int port, int backlog, const adresse_ip& adresse) {
   if (configuration::debug) ecrit_tout(stdout, "creation de la socket principale\n");
-  const int ecoute = ::socket(AF_INET, SOCK_STREAM, 0);
+  const int ecoute = ::socket(adresse.famille, SOCK_STREAM | SOCK_CLOEXEC, 0);
   if (ecoute < 0) echec("socket");
-  sockaddr_in adresse{};
-  adresse.sin_family = AF_INET;
-  adresse.sin_addr.s_addr = htonl(INADDR_ANY);
-  adresse.sin_port = htons(static_cast<std::uint16_t>(port));
-  if (configuration::debug) ecrit_tout(stdout, "binding et listening\n");
-  if (::bind(ecoute, reinterpret_cast<const sockaddr*>(&adresse), sizeof adresse) < 0) {
-    echec("bind");
+  // Never SO_REUSEPORT: a second server on the same port must fail.
+  const int oui = 1;
+  const int non = 0;
+  if (::setsockopt(ecoute, SOL_SOCKET, SO_REUSEADDR, &oui, sizeof oui) < 0) echec("setsockopt");
+  if (adresse.famille == AF_INET6 &&
+      ::setsockopt(ecoute, IPPROTO_IPV6, IPV6_V6ONLY, &non, sizeof non) < 0) {
+    echec("setsockopt");
   }
+  sockaddr_storage sa;
+  const socklen_t taille = adresse_socket(adresse, port, sa);
+  if (configuration::debug) ecrit_tout(stdout, "binding et listening\n");
+  if (::bind(ecoute, reinterpret_cast<const sockaddr*>(&sa), taille) < 0) echec("bind");
   if (::listen(ecoute, backlog) < 0) echec("listen");
   return ecoute;
+}
+
+int port_local(int ecoute) {
+  sockaddr_storage sa{};
+  socklen_t taille = sizeof sa;
+  if (::getsockname(ecoute, reinterpret_cast<sockaddr*>(&sa), &taille) < 0) return -1;
+  // sin_port and sin6_port lie at the same offset.
+  return ntohs(reinterpret_cast<const sockaddr_in&>(sa).sin_port);
 }
 
 int accepte(int ecoute) {
@@ -88,8 +101,12 @@ bool demarre_session(monde& m, int socket) noexcept {
   return erreur == 0;
 }
 
-void serveur(monde& m, int port, int backlog) {
-  const int ecoute = ouvre_ecoute(port, backlog);
+void serveur(monde& m, const options& o, int backlog) {
+  const int ecoute = ouvre_ecoute(o.port, backlog, o.adresse);
+  if (o.port == 0) {
+    ecrit_tout(stderr, "serveur_jeu: en ecoute sur le port " + std::to_string(port_local(ecoute)) +
+                           "\n");
+  }
   if (configuration::debug) ecrit_tout(stdout, "attente des clients\n");
   for (;;) {
     demarre_session(m, accepte(ecoute));

@@ -8,11 +8,11 @@
 namespace jeu {
 namespace {
 
-std::optional<options> lit(std::vector<std::string> args) {
+std::optional<options> lit(std::vector<std::string> args, std::string* erreur = nullptr) {
   args.insert(args.begin(), "serveur_jeu");
   std::vector<const char*> argv;
   for (const std::string& a : args) argv.push_back(a.c_str());
-  return lit_ligne_commande(static_cast<int>(argv.size()), argv.data());
+  return lit_ligne_commande(static_cast<int>(argv.size()), argv.data(), erreur);
 }
 
 TEST(LitEntier, AcceptedForms) {
@@ -59,9 +59,86 @@ TEST(LitLigneCommande, TableOfArguments) {
   for (const std::vector<std::string>& mauvais : std::vector<std::vector<std::string>>{
            {"abc"}, {""}, {"12a"}, {" 4000"}, {"+4000"}, {"-debug", "-debug"},
            {"4000", "5000"}, {"1", "2", "3"}, {"-debug", "4000", "-debug"}, {"-DEBUG"},
-           {"70000"}, {"-1"}, {"65536"}}) {
-    EXPECT_FALSE(lit(mauvais).has_value()) << ::testing::PrintToString(mauvais);
+           {"70000"}, {"-1"}, {"65536"}, {"1", "2", "3", "4"}}) {
+    std::string erreur = "unchanged";
+    EXPECT_FALSE(lit(mauvais, &erreur).has_value()) << ::testing::PrintToString(mauvais);
+    EXPECT_EQ(erreur, "") << "no option was wrong: " << ::testing::PrintToString(mauvais);
   }
+}
+
+TEST(LitLigneCommande, OptionsAnywhereBesideTheOldGrammar) {
+  const adresse_ip toutes{};
+  const adresse_ip locale2 = *lit_adresse_ip("127.0.0.2");
+  const adresse_ip v6 = *lit_adresse_ip("::1");
+  struct cas {
+    std::vector<std::string> args;
+    int port;
+    bool debug;
+    adresse_ip adresse;
+  };
+  for (const cas& c : std::vector<cas>{
+           {{}, 12345, false, toutes},
+           {{"--adresse", "127.0.0.2"}, 12345, false, locale2},
+           {{"--adresse=127.0.0.2"}, 12345, false, locale2},
+           {{"4000", "--adresse", "::1", "-debug"}, 4000, true, v6},
+           {{"--adresse", "::1", "-debug", "4000"}, 4000, true, v6},
+           {{"-debug", "--adresse=127.0.0.2"}, 12345, true, locale2},
+           {{"--adresse", "::1", "--adresse", "127.0.0.2"}, 12345, false, locale2},
+       }) {
+    const std::optional<options> o = lit(c.args);
+    ASSERT_TRUE(o) << ::testing::PrintToString(c.args);
+    EXPECT_EQ(o->port, c.port) << ::testing::PrintToString(c.args);
+    EXPECT_EQ(o->debug, c.debug) << ::testing::PrintToString(c.args);
+    EXPECT_EQ(o->adresse, c.adresse) << ::testing::PrintToString(c.args);
+  }
+}
+
+// A malformed option is named; the old grammar still applies to the rest.
+TEST(LitLigneCommande, MalformedOptionsAreNamed) {
+  struct cas {
+    std::vector<std::string> args;
+    std::string erreur;
+  };
+  for (const cas& c : std::vector<cas>{
+           {{"--adresse"}, "--adresse attend une valeur"},
+           {{"4000", "--adresse", "localhost"},
+            "--adresse attend une adresse IPv4 ou IPv6, pas 'localhost'"},
+           {{"--adresse="}, "--adresse attend une adresse IPv4 ou IPv6, pas ''"},
+           {{"--adresse", "127.0.0.256"},
+            "--adresse attend une adresse IPv4 ou IPv6, pas '127.0.0.256'"},
+           {{"--port", "4000"}, "option inconnue : --port"},
+           {{"--debug"}, "option inconnue : --debug"},
+           {{"--"}, "option inconnue : --"},
+           {{"--1"}, "option inconnue : --1"},
+       }) {
+    std::string erreur;
+    EXPECT_FALSE(lit(c.args, &erreur).has_value()) << ::testing::PrintToString(c.args);
+    EXPECT_EQ(erreur, c.erreur) << ::testing::PrintToString(c.args);
+  }
+  // Options well formed, the rest not: the old usage error.
+  std::string erreur = "unchanged";
+  EXPECT_FALSE(lit({"--adresse", "::1", "4000", "5000"}, &erreur).has_value());
+  EXPECT_EQ(erreur, "");
+}
+
+TEST(AdresseIp, TextAndSocketAddresses) {
+  EXPECT_FALSE(lit_adresse_ip("").has_value());
+  EXPECT_FALSE(lit_adresse_ip("localhost").has_value());
+  EXPECT_FALSE(lit_adresse_ip(std::string_view("::1\0", 4)).has_value());
+  EXPECT_FALSE(lit_adresse_ip("[::1]").has_value());
+  for (const char* texte : {"0.0.0.0", "127.0.0.2", "::", "::1", "2001:db8::7"}) {
+    const std::optional<adresse_ip> a = lit_adresse_ip(texte);
+    ASSERT_TRUE(a) << texte;
+    EXPECT_EQ(texte_adresse(*a), texte);
+    sockaddr_storage sa;
+    adresse_socket(*a, 4000, sa);
+    EXPECT_EQ(adresse_de(sa), *a) << texte;
+  }
+  // An IPv4 client of an IPv6 socket is the IPv4 host it is.
+  sockaddr_storage sa;
+  adresse_socket(*lit_adresse_ip("::ffff:127.0.0.2"), 4000, sa);
+  EXPECT_EQ(adresse_de(sa), *lit_adresse_ip("127.0.0.2"));
+  EXPECT_EQ(texte_adresse(adresse_de(sa)), "127.0.0.2");
 }
 
 }  // namespace
