@@ -7,8 +7,10 @@
 #include <cstdio>
 #include <optional>
 #include <string>
+#include <utility>
 
 #include "config/configuration.h"
+#include "net/journal_refus.h"
 #include "net/lecteur_lignes.h"
 #include "net/ecriture.h"
 #include "net/session_spectateur.h"
@@ -101,13 +103,29 @@ class session {
   // player) or the connection becomes a spectator's. `aucune` when the
   // stream ends or a write fails; then no ship of this session is left in
   // the world. The welcome reply leaves with the next phase's first write.
+  // Refusals are logged within the connection's budget, and how many were
+  // not when the phase ends.
   inscription init_client(std::optional<joueur>& j) EXCLUDES(m_.verrou_monde) {
+    journal_refus refus;
+    const inscription fin = inscrit(j, refus);
+    if (fin == inscription::aucune) {
+      if (const std::string bilan = refus.bilan(); !bilan.empty()) ecrit_tout(stdout, bilan);
+    }
+    return fin;
+  }
+
+  inscription inscrit(std::optional<joueur>& j, journal_refus& refus) EXCLUDES(m_.verrou_monde) {
     for (;;) {
       if (lit() != lecture::ligne) return inscription::aucune;
+      // Made before a ship may exist: nothing may fail once one does.
+      const std::string bilan = refus.bilan();
       issue_enregistrement issue = lecteur_.tronquee()
                                        ? refuse_enregistrement(lecteur_.ligne())
                                        : enregistre(m_, lecteur_.ligne(), configuration::debug);
-      if (!issue.journal.empty() && !ecrit_tout(stdout, issue.journal)) {
+      const bool refusee = !issue.id && !issue.spectateur;
+      if (refusee) issue.journal = refus.note(std::move(issue.journal));
+      if ((!refusee && !bilan.empty() && !ecrit_tout(stdout, bilan)) ||
+          (!issue.journal.empty() && !ecrit_tout(stdout, issue.journal))) {
         if (issue.id) retire_vaisseau(m_, *issue.id);
         return inscription::aucune;
       }
