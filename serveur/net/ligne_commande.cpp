@@ -52,7 +52,8 @@ std::optional<std::int64_t> lit_entier(std::string_view texte) {
 namespace {
 
 constexpr std::string_view debut_option = "--";
-constexpr std::string_view noms_options[] = {"adresse"};
+constexpr std::string_view noms_options[] = {"adresse", "delai-inscription"};
+constexpr std::int64_t delai_max_s = 86'400;
 
 bool option_connue(std::string_view nom) {
   for (const std::string_view connu : noms_options) {
@@ -69,6 +70,14 @@ std::string lit_option(std::string_view nom, std::string_view valeur, options& o
     if (!a) return "--adresse attend une adresse IPv4 ou IPv6, pas '" + std::string(valeur) + "'";
     o.adresse = *a;
     return "";
+  }
+  const std::optional<std::int64_t> n = lit_entier(valeur);
+  if (nom == "delai-inscription") {
+    if (!n || *n < 0 || *n > delai_max_s) {
+      return "--delai-inscription attend un nombre de secondes de 0 a 86400, pas '" +
+             std::string(valeur) + "'";
+    }
+    o.delai_inscription = std::chrono::seconds(*n);
   }
   return "";
 }

@@ -3,6 +3,7 @@
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
+#include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -15,6 +16,7 @@
 
 #include "net/session.h"
 #include "net/ecriture.h"
+#include "net/salle_attente.h"
 #include "net/thread_detache.h"
 
 namespace jeu {
@@ -45,7 +47,9 @@ int file_attente() {
 
 int ouvre_ecoute(int port, int backlog, const adresse_ip& adresse) {
   if (configuration::debug) ecrit_tout(stdout, "creation de la socket principale\n");
-  const int ecoute = ::socket(adresse.famille, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  // Non-blocking: the listener waits in poll(), also for the deadlines of
+  // connections waiting to register, and an accept never blocks it.
+  const int ecoute = ::socket(adresse.famille, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
   if (ecoute < 0) echec("socket");
   // Never SO_REUSEPORT: a second server on the same port must fail.
   const int oui = 1;
@@ -71,23 +75,15 @@ int port_local(int ecoute) {
   return ntohs(reinterpret_cast<const sockaddr_in&>(sa).sin_port);
 }
 
-int accepte(int ecoute) {
-  for (;;) {
-    const int socket = ::accept(ecoute, nullptr, nullptr);
-    if (socket >= 0) {
-      const int oui = 1;
-      ::setsockopt(socket, IPPROTO_TCP, TCP_NODELAY, &oui, sizeof oui);
-      return socket;
-    }
-    // Out of descriptors or memory: pause so that sessions can end and free
-    // some, rather than spin. Anything else (interrupted, aborted or failed
-    // connection) only concerns that connection: retry at once.
-    if (manque_de_ressources(errno)) {
-      std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    } else if (errno != EINTR && errno != ECONNABORTED && errno != EPROTO) {
-      std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
-  }
+int accepte(int ecoute, adresse_ip* pair) {
+  sockaddr_storage sa{};
+  socklen_t taille = sizeof sa;
+  const int socket = ::accept4(ecoute, reinterpret_cast<sockaddr*>(&sa), &taille, 0);
+  if (socket < 0) return -1;
+  const int oui = 1;
+  ::setsockopt(socket, IPPROTO_TCP, TCP_NODELAY, &oui, sizeof oui);
+  if (pair) *pair = adresse_de(sa);
+  return socket;
 }
 
 bool demarre_session(monde& m, int socket) noexcept {
@@ -101,6 +97,20 @@ bool demarre_session(monde& m, int socket) noexcept {
   return erreur == 0;
 }
 
+bool demarre_session(monde& m, int socket, salle_attente& salle, salle_attente::place p) noexcept {
+  int erreur = ENOMEM;
+  try {
+    erreur = lance_thread_detache([&m, socket, &salle, p] { client(m, socket, salle, p); },
+                                  pile_session);
+  } catch (...) {
+  }
+  if (erreur != 0) {
+    salle.retire(p);
+    ::close(socket);
+  }
+  return erreur == 0;
+}
+
 void serveur(monde& m, const options& o, int backlog) {
   const int ecoute = ouvre_ecoute(o.port, backlog, o.adresse);
   if (o.port == 0) {
@@ -108,8 +118,29 @@ void serveur(monde& m, const options& o, int backlog) {
                            "\n");
   }
   if (configuration::debug) ecrit_tout(stdout, "attente des clients\n");
+  static salle_attente salle(o.delai_inscription);
   for (;;) {
-    demarre_session(m, accepte(ecoute));
+    const auto maintenant = horloge::now();
+    const int fermees = salle.ferme_expirees(maintenant);
+    m.compteurs.fermes_delai.fetch_add(static_cast<std::uint64_t>(fermees),
+                                       std::memory_order_relaxed);
+    pollfd attente{ecoute, POLLIN, 0};
+    if (::poll(&attente, 1, salle.attente_ms(maintenant)) <= 0) continue;
+    const int socket = accepte(ecoute);
+    if (socket < 0) {
+      // Out of descriptors or memory: pause so that sessions can end and
+      // free some, rather than spin. Anything else (nothing left to accept,
+      // interrupted, aborted or failed connection) only concerns that
+      // connection: go on at once.
+      if (manque_de_ressources(errno)) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+      } else if (errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR &&
+                 errno != ECONNABORTED && errno != EPROTO) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+      }
+      continue;
+    }
+    demarre_session(m, socket, salle, salle.entre(socket, horloge::now()));
   }
 }
 

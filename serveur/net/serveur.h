@@ -2,6 +2,7 @@
 
 #include "net/adresse_ip.h"
 #include "net/ligne_commande.h"
+#include "net/salle_attente.h"
 #include "world/monde.h"
 
 namespace jeu {
@@ -25,20 +26,26 @@ int ouvre_ecoute(int port, int backlog, const adresse_ip& adresse = adresse_ip{}
 // The port the socket `ecoute` is bound to.
 int port_local(int ecoute);
 
-// The next connection on `ecoute`, with TCP_NODELAY set so that no reply
-// waits for the peer's acknowledgement of the previous one. Failed accepts
-// are retried (after a pause when descriptors or memory run out): never fails.
-int accepte(int ecoute);
+// One connection waiting on `ecoute`, with TCP_NODELAY set so that no reply
+// waits for the peer's acknowledgement of the previous one, and its peer's
+// address in `pair` when given. -1 with errno when accept failed (EAGAIN:
+// nothing waits; the socket of ouvre_ecoute never blocks).
+int accepte(int ecoute, adresse_ip* pair = nullptr);
 
 // Starts the session of the accepted `socket` on a thread of its own. false
 // when the thread could not start, memory exhaustion included: the socket
 // is then closed and nothing else happened. Never throws.
 bool demarre_session(monde& m, int socket) noexcept EXCLUDES(m.verrou_monde);
+// The same for a connection waiting in `salle` at `p`; when the thread cannot
+// start, it also leaves the room.
+bool demarre_session(monde& m, int socket, salle_attente& salle, salle_attente::place p) noexcept
+    EXCLUDES(m.verrou_monde);
 
 // Listens where `o` says with `backlog` (port 0: the system's choice, written
 // once on standard error), then accepts for ever, serving each connection
-// with `client` on a thread of its own. Throws as ouvre_ecoute; a thread
-// that cannot start costs only its connection.
+// with `client` on a thread of its own. A connection that has not
+// registered within o.delai_inscription is closed. Throws as ouvre_ecoute;
+// a thread that cannot start costs only its connection.
 [[noreturn]] void serveur(monde& m, const options& o, int backlog) EXCLUDES(m.verrou_monde);
 
 }  // namespace jeu

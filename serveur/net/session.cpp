@@ -53,7 +53,8 @@ class presence {
 // their replies at once, and a lone request is answered at once.
 class session {
  public:
-  session(monde& m, int socket) : m_(m), socket_(socket), lecteur_(socket) {}
+  session(monde& m, int socket, salle_attente::ticket& attente)
+      : m_(m), socket_(socket), attente_(attente), lecteur_(socket) {}
 
   void sert() EXCLUDES(m_.verrou_monde) {
     std::optional<joueur> j;
@@ -116,7 +117,7 @@ class session {
 
   inscription inscrit(std::optional<joueur>& j, journal_refus& refus) EXCLUDES(m_.verrou_monde) {
     for (;;) {
-      if (lit() != lecture::ligne) return inscription::aucune;
+      if (lit() != lecture::ligne || !attente_.commence()) return inscription::aucune;
       // Made before a ship may exist: nothing may fail once one does.
       const std::string bilan = refus.bilan();
       issue_enregistrement issue = lecteur_.tronquee()
@@ -128,6 +129,11 @@ class session {
           (!issue.journal.empty() && !ecrit_tout(stdout, issue.journal))) {
         if (issue.id) retire_vaisseau(m_, *issue.id);
         return inscription::aucune;
+      }
+      if (issue.id || issue.spectateur) {
+        attente_.sort();
+      } else {
+        attente_.reprend();
       }
       if (issue.id) {
         // Out of memory from here on must not leave a ship without its session.
@@ -212,19 +218,36 @@ class session {
 
   monde& m_;
   int socket_;
+  salle_attente::ticket& attente_;
   lecteur_lignes lecteur_;
   tampon_sortie sortie_;
 };
 
 }  // namespace
 
-void client(monde& m, int socket) {
-  try {
-    session(m, socket).sert();
-  } catch (...) {
-    // As above: the failure ends this session only.
+namespace {
+
+void sert(monde& m, int socket, salle_attente* salle, salle_attente::place p)
+    EXCLUDES(m.verrou_monde) {
+  {
+    // Out of the room before the descriptor closes: the room may shut down
+    // only descriptors that are still this connection's.
+    salle_attente::ticket attente(salle, p);
+    try {
+      session(m, socket, attente).sert();
+    } catch (...) {
+      // As above: the failure ends this session only.
+    }
   }
   ::close(socket);
+}
+
+}  // namespace
+
+void client(monde& m, int socket) { sert(m, socket, nullptr, {}); }
+
+void client(monde& m, int socket, salle_attente& salle, salle_attente::place p) {
+  sert(m, socket, &salle, p);
 }
 
 }  // namespace jeu

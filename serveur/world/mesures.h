@@ -15,6 +15,8 @@ struct compteurs_sessions {
   std::atomic<std::uint64_t> requetes{0};  // request lines received, on any connection
   std::atomic<std::int64_t> joueurs{0};    // connections in the play phase
   std::atomic<std::int64_t> spectateurs{0};
+  // Connections closed by the hosting rules (net/serveur.h).
+  std::atomic<std::uint64_t> fermes_delai{0};  // not registered in time
 };
 
 // The recent ticks, for "GET STATS": their durations, and when they ended

@@ -93,6 +93,29 @@ TEST(LitLigneCommande, OptionsAnywhereBesideTheOldGrammar) {
   }
 }
 
+TEST(LitLigneCommande, Delays) {
+  struct cas {
+    std::vector<std::string> args;
+    std::chrono::seconds inscription;
+  };
+  for (const cas& c : std::vector<cas>{
+           {{}, std::chrono::seconds(30)},
+           {{"--delai-inscription", "5"}, std::chrono::seconds(5)},
+           {{"4000", "--delai-inscription=0"}, std::chrono::seconds(0)},
+           {{"--delai-inscription", "86400", "-debug"}, std::chrono::seconds(86400)},
+       }) {
+    const std::optional<options> o = lit(c.args);
+    ASSERT_TRUE(o) << ::testing::PrintToString(c.args);
+    EXPECT_EQ(o->delai_inscription, c.inscription) << ::testing::PrintToString(c.args);
+  }
+  for (const std::string mauvais : {"-1", "86401", "", "1.5", "2s"}) {
+    std::string erreur;
+    EXPECT_FALSE(lit({"--delai-inscription", mauvais}, &erreur).has_value()) << mauvais;
+    EXPECT_EQ(erreur, "--delai-inscription attend un nombre de secondes de 0 a 86400, pas '" +
+                          mauvais + "'");
+  }
+}
+
 // A malformed option is named; the old grammar still applies to the rest.
 TEST(LitLigneCommande, MalformedOptionsAreNamed) {
   struct cas {

@@ -1,0 +1,89 @@
+#include "net/salle_attente.h"
+
+#include <sys/socket.h>
+
+#include <algorithm>
+
+namespace jeu {
+
+salle_attente::salle_attente(std::chrono::milliseconds delai) : delai_(delai) {}
+
+salle_attente::place salle_attente::entre(int socket, horloge::time_point arrivee) {
+  GardeSimple garde(verrou_);
+  entrees_.push_back({socket, arrivee + delai_});
+  ++en_attente_;
+  return {std::prev(entrees_.end())};
+}
+
+void salle_attente::ferme(entree& e) {
+  // Wakes the session blocked on the socket; the descriptor stays its own.
+  ::shutdown(e.socket, SHUT_RDWR);
+  e.e = etat::fermee;
+  --en_attente_;
+}
+
+int salle_attente::ferme_expirees(horloge::time_point maintenant) {
+  if (delai_.count() == 0) return 0;
+  GardeSimple garde(verrou_);
+  int fermees = 0;
+  // In the order they arrived, hence of their deadlines.
+  for (entree& e : entrees_) {
+    if (e.echeance > maintenant) break;
+    if (e.e == etat::attend) {
+      ferme(e);
+      ++fermees;
+    }
+  }
+  return fermees;
+}
+
+int salle_attente::attente_ms(horloge::time_point maintenant) {
+  if (delai_.count() == 0) return -1;
+  GardeSimple garde(verrou_);
+  for (const entree& e : entrees_) {
+    if (e.e == etat::fermee) continue;
+    // One handling a line past its deadline: look again shortly.
+    if (e.echeance <= maintenant) return e.e == etat::traite ? 10 : 0;
+    const auto reste =
+        std::chrono::ceil<std::chrono::milliseconds>(e.echeance - maintenant).count();
+    return static_cast<int>(std::min<std::int64_t>(reste, 60'000));
+  }
+  return -1;
+}
+
+int salle_attente::en_attente() {
+  GardeSimple garde(verrou_);
+  return en_attente_;
+}
+
+void salle_attente::retire(place p) {
+  GardeSimple garde(verrou_);
+  if (p.it->e != etat::fermee) --en_attente_;
+  entrees_.erase(p.it);
+}
+
+bool salle_attente::commence(place p) {
+  GardeSimple garde(verrou_);
+  if (p.it->e == etat::fermee) return false;
+  p.it->e = etat::traite;
+  return true;
+}
+
+void salle_attente::reprend(place p) {
+  GardeSimple garde(verrou_);
+  if (p.it->e == etat::traite) p.it->e = etat::attend;
+}
+
+bool salle_attente::ticket::commence() { return salle_ == nullptr || salle_->commence(place_); }
+
+void salle_attente::ticket::reprend() {
+  if (salle_ != nullptr) salle_->reprend(place_);
+}
+
+void salle_attente::ticket::sort() {
+  if (salle_ == nullptr) return;
+  salle_->retire(place_);
+  salle_ = nullptr;
+}
+
+}  // namespace jeu

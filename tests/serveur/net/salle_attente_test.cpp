@@ -1,0 +1,116 @@
+#include "net/salle_attente.h"
+
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <vector>
+
+namespace jeu {
+namespace {
+
+using namespace std::chrono_literals;
+using horloge = salle_attente::horloge;
+
+// Connected socket pairs: the room holds [0], the test reads [1] as the peer.
+class Salle : public ::testing::Test {
+ protected:
+  ~Salle() override {
+    for (const auto& p : paires_) {
+      close(p[0]);
+      close(p[1]);
+    }
+  }
+  int socket() {
+    int fds[2];
+    EXPECT_EQ(socketpair(AF_UNIX, SOCK_STREAM, 0, fds), 0);
+    paires_.push_back({fds[0], fds[1]});
+    return fds[0];
+  }
+  // Whether the room shut connection `k` down: its peer sees the end.
+  bool fermee(std::size_t k) {
+    pollfd p{paires_[k][1], POLLIN, 0};
+    char c;
+    return poll(&p, 1, 0) == 1 && recv(paires_[k][1], &c, 1, MSG_DONTWAIT) == 0;
+  }
+
+  const horloge::time_point t0 = horloge::now();
+  std::vector<std::array<int, 2>> paires_;
+};
+
+TEST_F(Salle, DeadlinesCloseInArrivalOrder) {
+  salle_attente salle(1000ms);
+  EXPECT_EQ(salle.attente_ms(t0), -1) << "nobody waits";
+  salle.entre(socket(), t0);
+  salle.entre(socket(), t0 + 400ms);
+  EXPECT_EQ(salle.en_attente(), 2);
+  EXPECT_EQ(salle.attente_ms(t0), 1000);
+  EXPECT_EQ(salle.ferme_expirees(t0 + 999ms), 0);
+  EXPECT_EQ(salle.attente_ms(t0 + 999ms), 1);
+  EXPECT_EQ(salle.ferme_expirees(t0 + 1000ms), 1);
+  EXPECT_TRUE(fermee(0));
+  EXPECT_FALSE(fermee(1));
+  EXPECT_EQ(salle.en_attente(), 1);
+  EXPECT_EQ(salle.attente_ms(t0 + 1000ms), 400);
+  EXPECT_EQ(salle.ferme_expirees(t0 + 5000ms), 1);
+  EXPECT_TRUE(fermee(1));
+  EXPECT_EQ(salle.en_attente(), 0);
+  EXPECT_EQ(salle.ferme_expirees(t0 + 9000ms), 0) << "closed once";
+  EXPECT_EQ(salle.attente_ms(t0 + 9000ms), -1);
+}
+
+TEST_F(Salle, ASessionHandlingALineIsNotClosedUntilItIsDone) {
+  salle_attente salle(1000ms);
+  salle_attente::ticket t(&salle, salle.entre(socket(), t0));
+  ASSERT_TRUE(t.commence());
+  EXPECT_EQ(salle.ferme_expirees(t0 + 2000ms), 0);
+  EXPECT_EQ(salle.attente_ms(t0 + 2000ms), 10) << "looks again shortly";
+  EXPECT_FALSE(fermee(0));
+  t.reprend();  // refused: waiting again, and late
+  EXPECT_EQ(salle.attente_ms(t0 + 2000ms), 0);
+  EXPECT_EQ(salle.ferme_expirees(t0 + 2000ms), 1);
+  EXPECT_TRUE(fermee(0));
+  EXPECT_FALSE(t.commence()) << "closed: the session ends";
+}
+
+TEST_F(Salle, LeavingTheRoom) {
+  salle_attente salle(1000ms);
+  {
+    salle_attente::ticket inscrite(&salle, salle.entre(socket(), t0));
+    salle_attente::ticket partie(&salle, salle.entre(socket(), t0));
+    ASSERT_TRUE(inscrite.commence());
+    inscrite.sort();
+    inscrite.sort();
+    EXPECT_EQ(salle.en_attente(), 1);
+  }  // the other session ends
+  EXPECT_EQ(salle.en_attente(), 0);
+  EXPECT_EQ(salle.ferme_expirees(t0 + 5000ms), 0);
+  EXPECT_FALSE(fermee(0));
+  EXPECT_FALSE(fermee(1));
+  // A connection whose session never started.
+  salle.retire(salle.entre(socket(), t0));
+  EXPECT_EQ(salle.en_attente(), 0);
+  EXPECT_EQ(salle.attente_ms(t0), -1);
+}
+
+TEST_F(Salle, ZeroDelayNeverCloses) {
+  salle_attente salle(0ms);
+  salle.entre(socket(), t0);
+  EXPECT_EQ(salle.attente_ms(t0), -1);
+  EXPECT_EQ(salle.ferme_expirees(t0 + 100h), 0);
+  EXPECT_FALSE(fermee(0));
+  EXPECT_EQ(salle.en_attente(), 1);
+}
+
+TEST_F(Salle, NoRoomNoEffect) {
+  salle_attente::ticket t(nullptr, {});
+  EXPECT_TRUE(t.commence());
+  t.reprend();
+  t.sort();
+}
+
+}  // namespace
+}  // namespace jeu
