@@ -52,7 +52,8 @@ std::optional<std::int64_t> lit_entier(std::string_view texte) {
 namespace {
 
 constexpr std::string_view debut_option = "--";
-constexpr std::string_view noms_options[] = {"adresse", "delai-inscription"};
+constexpr std::string_view noms_options[] = {"adresse", "delai-inscription",
+                                                     "delai-ecriture"};
 constexpr std::int64_t delai_max_s = 86'400;
 
 bool option_connue(std::string_view nom) {
@@ -72,12 +73,13 @@ std::string lit_option(std::string_view nom, std::string_view valeur, options& o
     return "";
   }
   const std::optional<std::int64_t> n = lit_entier(valeur);
-  if (nom == "delai-inscription") {
+  if (nom == "delai-inscription" || nom == "delai-ecriture") {
     if (!n || *n < 0 || *n > delai_max_s) {
-      return "--delai-inscription attend un nombre de secondes de 0 a 86400, pas '" +
+      return "--" + std::string(nom) + " attend un nombre de secondes de 0 a 86400, pas '" +
              std::string(valeur) + "'";
     }
-    o.delai_inscription = std::chrono::seconds(*n);
+    (nom == "delai-inscription" ? o.delai_inscription : o.delai_ecriture) =
+        std::chrono::seconds(*n);
   }
   return "";
 }

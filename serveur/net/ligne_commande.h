@@ -16,6 +16,8 @@ struct options {
   adresse_ip adresse;  // where to listen; 0.0.0.0 unless --adresse
   // A connection not registered by then is closed; zero: never.
   std::chrono::seconds delai_inscription{30};
+  // A reply that makes no progress for this long ends its session; zero: never.
+  std::chrono::seconds delai_ecriture{30};
 };
 
 // Reads an integer written as an optional "-", then decimal digits or
@@ -27,7 +29,8 @@ std::optional<std::int64_t> lit_entier(std::string_view texte);
 // port and "-debug" in either order, the port in 0..65535; and, anywhere
 // among them, options "--nom VALEUR" or "--nom=VALEUR":
 //   --adresse ADRESSE              an IPv4 or IPv6 address to listen on;
-//   --delai-inscription SECONDES   0..86400, 0 for none.
+//   --delai-inscription SECONDES   0..86400, 0 for none;
+//   --delai-ecriture SECONDES      0..86400, 0 for none.
 // nullopt means a usage error; `erreur`, when given, then says what was
 // wrong with an option, or is empty when the rest of the line was wrong.
 std::optional<options> lit_ligne_commande(int argc, const char* const* argv,

@@ -5,6 +5,7 @@
 #include <netinet/tcp.h>
 #include <poll.h>
 #include <sys/socket.h>
+#include <sys/time.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -139,6 +140,12 @@ void serveur(monde& m, const options& o, int backlog) {
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
       }
       continue;
+    }
+    if (o.delai_ecriture.count() > 0) {
+      // sendmsg then gives up when the peer has taken nothing for that long:
+      // the session ends as after any failed write.
+      const timeval delai{static_cast<time_t>(o.delai_ecriture.count()), 0};
+      ::setsockopt(socket, SOL_SOCKET, SO_SNDTIMEO, &delai, sizeof delai);
     }
     demarre_session(m, socket, salle, salle.entre(socket, horloge::now()));
   }

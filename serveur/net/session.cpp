@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <cerrno>
 #include <cstdint>
 #include <cstdio>
 #include <optional>
@@ -82,8 +83,15 @@ class session {
   // Requests already read that one hold of the lock handles at most.
   static constexpr int lot_max = 16;
 
-  // Sends what has accumulated. false when the write failed.
-  bool envoie() { return sortie_.est_vide() || sortie_.envoie(socket_); }
+  // Sends what has accumulated. false when the write failed, counted when
+  // it made no progress for the socket's send timeout (net/serveur.h).
+  bool envoie() {
+    if (sortie_.est_vide() || sortie_.envoie(socket_)) return true;
+    if (sortie_.erreur() == EAGAIN || sortie_.erreur() == EWOULDBLOCK) {
+      m_.compteurs.fermes_ecriture.fetch_add(1, std::memory_order_relaxed);
+    }
+    return false;
+  }
 
   enum class lecture { ligne, fin, ecriture_ratee };
 

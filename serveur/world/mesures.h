@@ -16,7 +16,8 @@ struct compteurs_sessions {
   std::atomic<std::int64_t> joueurs{0};    // connections in the play phase
   std::atomic<std::int64_t> spectateurs{0};
   // Connections closed by the hosting rules (net/serveur.h).
-  std::atomic<std::uint64_t> fermes_delai{0};  // not registered in time
+  std::atomic<std::uint64_t> fermes_delai{0};     // not registered in time
+  std::atomic<std::uint64_t> fermes_ecriture{0};  // a reply stalled, the peer not reading
 };
 
 // The recent ticks, for "GET STATS": their durations, and when they ended

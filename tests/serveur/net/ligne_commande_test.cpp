@@ -97,22 +97,29 @@ TEST(LitLigneCommande, Delays) {
   struct cas {
     std::vector<std::string> args;
     std::chrono::seconds inscription;
+    std::chrono::seconds ecriture;
   };
+  using std::chrono::seconds;
   for (const cas& c : std::vector<cas>{
-           {{}, std::chrono::seconds(30)},
-           {{"--delai-inscription", "5"}, std::chrono::seconds(5)},
-           {{"4000", "--delai-inscription=0"}, std::chrono::seconds(0)},
-           {{"--delai-inscription", "86400", "-debug"}, std::chrono::seconds(86400)},
+           {{}, seconds(30), seconds(30)},
+           {{"--delai-inscription", "5"}, seconds(5), seconds(30)},
+           {{"4000", "--delai-inscription=0"}, seconds(0), seconds(30)},
+           {{"--delai-inscription", "86400", "-debug"}, seconds(86400), seconds(30)},
+           {{"--delai-ecriture", "1", "--delai-inscription", "2"}, seconds(2), seconds(1)},
+           {{"--delai-ecriture=0"}, seconds(30), seconds(0)},
        }) {
     const std::optional<options> o = lit(c.args);
     ASSERT_TRUE(o) << ::testing::PrintToString(c.args);
     EXPECT_EQ(o->delai_inscription, c.inscription) << ::testing::PrintToString(c.args);
+    EXPECT_EQ(o->delai_ecriture, c.ecriture) << ::testing::PrintToString(c.args);
   }
-  for (const std::string mauvais : {"-1", "86401", "", "1.5", "2s"}) {
-    std::string erreur;
-    EXPECT_FALSE(lit({"--delai-inscription", mauvais}, &erreur).has_value()) << mauvais;
-    EXPECT_EQ(erreur, "--delai-inscription attend un nombre de secondes de 0 a 86400, pas '" +
-                          mauvais + "'");
+  for (const std::string option : {"--delai-inscription", "--delai-ecriture"}) {
+    for (const std::string mauvais : {"-1", "86401", "", "1.5", "2s"}) {
+      std::string erreur;
+      EXPECT_FALSE(lit({option, mauvais}, &erreur).has_value()) << option << mauvais;
+      EXPECT_EQ(erreur, option + " attend un nombre de secondes de 0 a 86400, pas '" + mauvais +
+                            "'");
+    }
   }
 }
 
