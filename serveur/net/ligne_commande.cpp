@@ -53,7 +53,7 @@ namespace {
 
 constexpr std::string_view debut_option = "--";
 constexpr std::string_view noms_options[] = {"adresse", "delai-inscription",
-                                                     "delai-ecriture"};
+                                                     "delai-ecriture", "attente-max-par-adresse"};
 constexpr std::int64_t delai_max_s = 86'400;
 
 bool option_connue(std::string_view nom) {
@@ -80,6 +80,13 @@ std::string lit_option(std::string_view nom, std::string_view valeur, options& o
     }
     (nom == "delai-inscription" ? o.delai_inscription : o.delai_ecriture) =
         std::chrono::seconds(*n);
+  }
+  if (nom == "attente-max-par-adresse") {
+    if (!n || *n < 0 || *n > 1'000'000) {
+      return "--attente-max-par-adresse attend un nombre de 0 a 1000000, pas '" +
+             std::string(valeur) + "'";
+    }
+    o.attente_max_par_adresse = static_cast<int>(*n);
   }
   return "";
 }

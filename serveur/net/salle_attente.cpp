@@ -6,20 +6,31 @@
 
 namespace jeu {
 
-salle_attente::salle_attente(std::chrono::milliseconds delai) : delai_(delai) {}
+salle_attente::salle_attente(std::chrono::milliseconds delai, int max_par_adresse)
+    : delai_(delai), max_par_adresse_(max_par_adresse) {}
 
-salle_attente::place salle_attente::entre(int socket, horloge::time_point arrivee) {
+std::optional<salle_attente::place> salle_attente::entre(int socket, const adresse_ip& adresse,
+                                                         horloge::time_point arrivee) {
   GardeSimple garde(verrou_);
-  entrees_.push_back({socket, arrivee + delai_});
+  int& de_l_adresse = par_adresse_[adresse];
+  if (max_par_adresse_ > 0 && de_l_adresse >= max_par_adresse_) return std::nullopt;
+  entrees_.push_back({socket, adresse, arrivee + delai_});
+  ++de_l_adresse;
   ++en_attente_;
-  return {std::prev(entrees_.end())};
+  return place{std::prev(entrees_.end())};
+}
+
+void salle_attente::ne_attend_plus(const entree& e) {
+  --en_attente_;
+  const auto a = par_adresse_.find(e.adresse);
+  if (--a->second == 0) par_adresse_.erase(a);
 }
 
 void salle_attente::ferme(entree& e) {
   // Wakes the session blocked on the socket; the descriptor stays its own.
   ::shutdown(e.socket, SHUT_RDWR);
   e.e = etat::fermee;
-  --en_attente_;
+  ne_attend_plus(e);
 }
 
 int salle_attente::ferme_expirees(horloge::time_point maintenant) {
@@ -58,7 +69,7 @@ int salle_attente::en_attente() {
 
 void salle_attente::retire(place p) {
   GardeSimple garde(verrou_);
-  if (p.it->e != etat::fermee) --en_attente_;
+  if (p.it->e != etat::fermee) ne_attend_plus(*p.it);
   entrees_.erase(p.it);
 }
 

@@ -12,7 +12,10 @@
 #include <chrono>
 #include <cstdint>
 #include <list>
+#include <map>
+#include <optional>
 
+#include "net/adresse_ip.h"
 #include "world/verrou.h"
 
 namespace jeu {
@@ -24,15 +27,20 @@ class salle_attente {
   using horloge = std::chrono::steady_clock;
 
   // `delai`: how long a connection may wait; zero: for ever.
-  explicit salle_attente(std::chrono::milliseconds delai);
+  // `max_par_adresse`: connections of one address that may wait at once;
+  // zero: no limit.
+  explicit salle_attente(std::chrono::milliseconds delai, int max_par_adresse = 0);
 
   // A connection's place in the room, for the session to leave it.
   struct place {
     std::list<entree>::iterator it;
   };
 
-  // Enters the accepted `socket`, arrived at `arrivee`.
-  place entre(int socket, horloge::time_point arrivee) EXCLUDES(verrou_);
+  // Enters the accepted `socket` of `adresse`, arrived at `arrivee`;
+  // nullopt, and nothing done, when as many of that address already wait
+  // as allowed (the caller closes it).
+  std::optional<place> entre(int socket, const adresse_ip& adresse, horloge::time_point arrivee)
+      EXCLUDES(verrou_);
 
   // Closes every waiting connection whose delay has passed at `maintenant`;
   // returns how many. One that is handling a line is left until it is done.
@@ -74,6 +82,7 @@ class salle_attente {
   enum class etat { attend, traite, fermee };
   struct entree {
     int socket;
+    adresse_ip adresse;
     horloge::time_point echeance;
     etat e = etat::attend;
   };
@@ -81,11 +90,14 @@ class salle_attente {
   bool commence(place p) EXCLUDES(verrou_);
   void reprend(place p) EXCLUDES(verrou_);
   void ferme(entree& e) REQUIRES(verrou_);
+  void ne_attend_plus(const entree& e) REQUIRES(verrou_);
 
   const std::chrono::milliseconds delai_;
+  const int max_par_adresse_;
   VerrouSimple verrou_;
   std::list<entree> entrees_ GUARDED_BY(verrou_);  // in the order they arrived
   int en_attente_ GUARDED_BY(verrou_) = 0;
+  std::map<adresse_ip, int> par_adresse_ GUARDED_BY(verrou_);  // only addresses that wait
 };
 
 }  // namespace jeu

@@ -11,6 +11,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <chrono>
+#include <optional>
 #include <string>
 #include <system_error>
 #include <thread>
@@ -119,7 +120,7 @@ void serveur(monde& m, const options& o, int backlog) {
                            "\n");
   }
   if (configuration::debug) ecrit_tout(stdout, "attente des clients\n");
-  static salle_attente salle(o.delai_inscription);
+  static salle_attente salle(o.delai_inscription, o.attente_max_par_adresse);
   for (;;) {
     const auto maintenant = horloge::now();
     const int fermees = salle.ferme_expirees(maintenant);
@@ -127,7 +128,8 @@ void serveur(monde& m, const options& o, int backlog) {
                                        std::memory_order_relaxed);
     pollfd attente{ecoute, POLLIN, 0};
     if (::poll(&attente, 1, salle.attente_ms(maintenant)) <= 0) continue;
-    const int socket = accepte(ecoute);
+    adresse_ip pair;
+    const int socket = accepte(ecoute, &pair);
     if (socket < 0) {
       // Out of descriptors or memory: pause so that sessions can end and
       // free some, rather than spin. Anything else (nothing left to accept,
@@ -147,7 +149,14 @@ void serveur(monde& m, const options& o, int backlog) {
       const timeval delai{static_cast<time_t>(o.delai_ecriture.count()), 0};
       ::setsockopt(socket, SOL_SOCKET, SO_SNDTIMEO, &delai, sizeof delai);
     }
-    demarre_session(m, socket, salle, salle.entre(socket, horloge::now()));
+    const std::optional<salle_attente::place> place = salle.entre(socket, pair, horloge::now());
+    if (!place) {
+      // As many of its address already wait: the newest goes.
+      ::close(socket);
+      m.compteurs.fermes_adresse.fetch_add(1, std::memory_order_relaxed);
+      continue;
+    }
+    demarre_session(m, socket, salle, *place);
   }
 }
 

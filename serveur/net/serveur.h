@@ -44,7 +44,8 @@ bool demarre_session(monde& m, int socket, salle_attente& salle, salle_attente::
 // Listens where `o` says with `backlog` (port 0: the system's choice, written
 // once on standard error), then accepts for ever, serving each connection
 // with `client` on a thread of its own. A connection that has not
-// registered within o.delai_inscription is closed; a session whose reply
+// registered within o.delai_inscription is closed, and so is at once one
+// whose address has o.attente_max_par_adresse waiting; a session whose reply
 // makes no progress for o.delai_ecriture ends. Throws as ouvre_ecoute;
 // a thread that cannot start costs only its connection.
 [[noreturn]] void serveur(monde& m, const options& o, int backlog) EXCLUDES(m.verrou_monde);

@@ -17,6 +17,7 @@ struct compteurs_sessions {
   std::atomic<std::int64_t> spectateurs{0};
   // Connections closed by the hosting rules (net/serveur.h).
   std::atomic<std::uint64_t> fermes_delai{0};     // not registered in time
+  std::atomic<std::uint64_t> fermes_adresse{0};   // too many of its address waiting
   std::atomic<std::uint64_t> fermes_ecriture{0};  // a reply stalled, the peer not reading
 };
 

@@ -113,6 +113,15 @@ TEST(LitLigneCommande, Delays) {
     EXPECT_EQ(o->delai_inscription, c.inscription) << ::testing::PrintToString(c.args);
     EXPECT_EQ(o->delai_ecriture, c.ecriture) << ::testing::PrintToString(c.args);
   }
+  EXPECT_EQ(lit({})->attente_max_par_adresse, 64);
+  EXPECT_EQ(lit({"--attente-max-par-adresse", "0"})->attente_max_par_adresse, 0);
+  EXPECT_EQ(lit({"--attente-max-par-adresse=1000000"})->attente_max_par_adresse, 1000000);
+  for (const std::string mauvais : {"-1", "1000001", "", "x"}) {
+    std::string erreur;
+    EXPECT_FALSE(lit({"--attente-max-par-adresse", mauvais}, &erreur).has_value()) << mauvais;
+    EXPECT_EQ(erreur, "--attente-max-par-adresse attend un nombre de 0 a 1000000, pas '" +
+                          mauvais + "'");
+  }
   for (const std::string option : {"--delai-inscription", "--delai-ecriture"}) {
     for (const std::string mauvais : {"-1", "86401", "", "1.5", "2s"}) {
       std::string erreur;

@@ -38,14 +38,15 @@ class Salle : public ::testing::Test {
   }
 
   const horloge::time_point t0 = horloge::now();
+  const adresse_ip ici = *lit_adresse_ip("127.0.0.1");
   std::vector<std::array<int, 2>> paires_;
 };
 
 TEST_F(Salle, DeadlinesCloseInArrivalOrder) {
   salle_attente salle(1000ms);
   EXPECT_EQ(salle.attente_ms(t0), -1) << "nobody waits";
-  salle.entre(socket(), t0);
-  salle.entre(socket(), t0 + 400ms);
+  *salle.entre(socket(), ici, t0);
+  *salle.entre(socket(), ici, t0 + 400ms);
   EXPECT_EQ(salle.en_attente(), 2);
   EXPECT_EQ(salle.attente_ms(t0), 1000);
   EXPECT_EQ(salle.ferme_expirees(t0 + 999ms), 0);
@@ -64,7 +65,7 @@ TEST_F(Salle, DeadlinesCloseInArrivalOrder) {
 
 TEST_F(Salle, ASessionHandlingALineIsNotClosedUntilItIsDone) {
   salle_attente salle(1000ms);
-  salle_attente::ticket t(&salle, salle.entre(socket(), t0));
+  salle_attente::ticket t(&salle, *salle.entre(socket(), ici, t0));
   ASSERT_TRUE(t.commence());
   EXPECT_EQ(salle.ferme_expirees(t0 + 2000ms), 0);
   EXPECT_EQ(salle.attente_ms(t0 + 2000ms), 10) << "looks again shortly";
@@ -79,8 +80,8 @@ TEST_F(Salle, ASessionHandlingALineIsNotClosedUntilItIsDone) {
 TEST_F(Salle, LeavingTheRoom) {
   salle_attente salle(1000ms);
   {
-    salle_attente::ticket inscrite(&salle, salle.entre(socket(), t0));
-    salle_attente::ticket partie(&salle, salle.entre(socket(), t0));
+    salle_attente::ticket inscrite(&salle, *salle.entre(socket(), ici, t0));
+    salle_attente::ticket partie(&salle, *salle.entre(socket(), ici, t0));
     ASSERT_TRUE(inscrite.commence());
     inscrite.sort();
     inscrite.sort();
@@ -91,14 +92,46 @@ TEST_F(Salle, LeavingTheRoom) {
   EXPECT_FALSE(fermee(0));
   EXPECT_FALSE(fermee(1));
   // A connection whose session never started.
-  salle.retire(salle.entre(socket(), t0));
+  salle.retire(*salle.entre(socket(), ici, t0));
   EXPECT_EQ(salle.en_attente(), 0);
   EXPECT_EQ(salle.attente_ms(t0), -1);
 }
 
+TEST_F(Salle, AtMostSoManyWaitingPerAddress) {
+  salle_attente salle(1000ms, 2);
+  const adresse_ip ailleurs = *lit_adresse_ip("127.0.0.2");
+  const adresse_ip v6 = *lit_adresse_ip("::1");
+  auto a = salle.entre(socket(), ici, t0);
+  auto b = salle.entre(socket(), ici, t0);
+  ASSERT_TRUE(a && b);
+  EXPECT_FALSE(salle.entre(socket(), ici, t0)) << "the third of one address";
+  EXPECT_FALSE(fermee(2)) << "closing it is the caller's";
+  EXPECT_TRUE(salle.entre(socket(), ailleurs, t0));
+  EXPECT_TRUE(salle.entre(socket(), v6, t0));
+  EXPECT_TRUE(salle.entre(socket(), v6, t0));
+  EXPECT_FALSE(salle.entre(socket(), v6, t0));
+  EXPECT_EQ(salle.en_attente(), 5);
+  // One registers: a place for the address.
+  salle_attente::ticket inscrite(&salle, *a);
+  ASSERT_TRUE(inscrite.commence());
+  inscrite.sort();
+  auto c = salle.entre(socket(), ici, t0 + 500ms);
+  ASSERT_TRUE(c);
+  EXPECT_FALSE(salle.entre(socket(), ici, t0 + 500ms));
+  // One closed for its delay no longer waits either.
+  EXPECT_EQ(salle.ferme_expirees(t0 + 1000ms), 4);
+  EXPECT_TRUE(salle.entre(socket(), ici, t0 + 1000ms));
+  EXPECT_FALSE(salle.entre(socket(), ici, t0 + 1000ms));
+}
+
+TEST_F(Salle, NoLimitPerAddressWithZero) {
+  salle_attente salle(1000ms, 0);
+  for (int k = 0; k < 100; ++k) EXPECT_TRUE(salle.entre(socket(), ici, t0)) << k;
+}
+
 TEST_F(Salle, ZeroDelayNeverCloses) {
   salle_attente salle(0ms);
-  salle.entre(socket(), t0);
+  *salle.entre(socket(), ici, t0);
   EXPECT_EQ(salle.attente_ms(t0), -1);
   EXPECT_EQ(salle.ferme_expirees(t0 + 100h), 0);
   EXPECT_FALSE(fermee(0));
