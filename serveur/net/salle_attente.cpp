@@ -62,6 +62,16 @@ int salle_attente::attente_ms(horloge::time_point maintenant) {
   return -1;
 }
 
+bool salle_attente::ferme_plus_ancienne(const place* sauf) {
+  GardeSimple garde(verrou_);
+  for (auto it = entrees_.begin(); it != entrees_.end(); ++it) {
+    if (it->e != etat::attend || (sauf != nullptr && it == sauf->it)) continue;
+    ferme(*it);
+    return true;
+  }
+  return false;
+}
+
 int salle_attente::en_attente() {
   GardeSimple garde(verrou_);
   return en_attente_;

@@ -50,6 +50,11 @@ class salle_attente {
   // -1 when nothing waits with a delay (poll's "for ever").
   int attente_ms(horloge::time_point maintenant) EXCLUDES(verrou_);
 
+  // Closes the connection that has waited longest, but `sauf` and one
+  // handling a line: room for others when descriptors or threads run
+  // short. false when there was none.
+  bool ferme_plus_ancienne(const place* sauf = nullptr) EXCLUDES(verrou_);
+
   // How many connections wait (closed ones on their way out not counted).
   int en_attente() EXCLUDES(verrou_);
 

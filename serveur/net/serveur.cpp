@@ -5,10 +5,14 @@
 #include <netinet/tcp.h>
 #include <poll.h>
 #include <sys/socket.h>
+#include <sys/resource.h>
 #include <sys/time.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <cstdint>
+#include <filesystem>
 #include <cstdio>
 #include <chrono>
 #include <optional>
@@ -100,18 +104,59 @@ bool demarre_session(monde& m, int socket) noexcept {
 }
 
 bool demarre_session(monde& m, int socket, salle_attente& salle, salle_attente::place p) noexcept {
-  int erreur = ENOMEM;
-  try {
-    erreur = lance_thread_detache([&m, socket, &salle, p] { client(m, socket, salle, p); },
+  const auto lance = [&]() noexcept {
+    try {
+      return lance_thread_detache([&m, socket, &salle, p] { client(m, socket, salle, p); },
                                   pile_session);
-  } catch (...) {
+    } catch (...) {
+      return ENOMEM;
+    }
+  };
+  int erreur = lance();
+  // No thread for it: the connection that has waited longest makes room,
+  // and this one gets a second try once that session has had time to end.
+  if (erreur != 0 && salle.ferme_plus_ancienne(&p)) {
+    m.compteurs.fermes_place.fetch_add(1, std::memory_order_relaxed);
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    erreur = lance();
   }
   if (erreur != 0) {
     salle.retire(p);
     ::close(socket);
+    m.compteurs.sockets_ouverts.fetch_sub(1, std::memory_order_relaxed);
   }
   return erreur == 0;
 }
+
+namespace {
+
+// The process's descriptors: its limit, and how many were open before
+// the first connection (the listener's socket included).
+struct descripteurs {
+  std::int64_t limite;
+  std::int64_t au_depart;
+
+  static descripteurs maintenant() {
+    rlimit limite{};
+    ::getrlimit(RLIMIT_NOFILE, &limite);
+    std::int64_t ouverts = 0;
+    std::error_code erreur;
+    for (std::filesystem::directory_iterator fd("/proc/self/fd", erreur), fin;
+         !erreur && fd != fin; fd.increment(erreur)) {
+      ++ouverts;
+    }
+    // The directory's own descriptor was counted.
+    return {limite.rlim_cur == RLIM_INFINITY ? INT64_MAX : static_cast<std::int64_t>(limite.rlim_cur),
+            ouverts > 0 ? ouverts - 1 : 3};
+  }
+  // Within 5 % of the limit once `sockets` connections are open.
+  bool presque_epuises(std::int64_t sockets) const {
+    const std::int64_t marge = std::max<std::int64_t>(1, limite / 20);
+    return au_depart + sockets >= limite - marge;
+  }
+};
+
+}  // namespace
 
 void serveur(monde& m, const options& o, int backlog) {
   const int ecoute = ouvre_ecoute(o.port, backlog, o.adresse);
@@ -121,6 +166,12 @@ void serveur(monde& m, const options& o, int backlog) {
   }
   if (configuration::debug) ecrit_tout(stdout, "attente des clients\n");
   static salle_attente salle(o.delai_inscription, o.attente_max_par_adresse);
+  const descripteurs fds = descripteurs::maintenant();
+  const auto fait_de_la_place = [&m] {
+    if (!salle.ferme_plus_ancienne()) return false;
+    m.compteurs.fermes_place.fetch_add(1, std::memory_order_relaxed);
+    return true;
+  };
   for (;;) {
     const auto maintenant = horloge::now();
     const int fermees = salle.ferme_expirees(maintenant);
@@ -131,18 +182,24 @@ void serveur(monde& m, const options& o, int backlog) {
     adresse_ip pair;
     const int socket = accepte(ecoute, &pair);
     if (socket < 0) {
-      // Out of descriptors or memory: pause so that sessions can end and
-      // free some, rather than spin. Anything else (nothing left to accept,
+      // Out of descriptors or memory: the connection that has waited
+      // longest makes room, or else pause so that sessions can end and free
+      // some, rather than spin. Anything else (nothing left to accept,
       // interrupted, aborted or failed connection) only concerns that
       // connection: go on at once.
       if (manque_de_ressources(errno)) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        std::this_thread::sleep_for(std::chrono::milliseconds(fait_de_la_place() ? 5 : 50));
       } else if (errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR &&
                  errno != ECONNABORTED && errno != EPROTO) {
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
       }
       continue;
     }
+    const std::int64_t sockets =
+        m.compteurs.sockets_ouverts.fetch_add(1, std::memory_order_relaxed) + 1;
+    // Near the limit, room is made before the descriptors are all gone, so
+    // that a player who connects next is still accepted.
+    if (fds.presque_epuises(sockets)) fait_de_la_place();
     if (o.delai_ecriture.count() > 0) {
       // sendmsg then gives up when the peer has taken nothing for that long:
       // the session ends as after any failed write.
@@ -153,6 +210,7 @@ void serveur(monde& m, const options& o, int backlog) {
     if (!place) {
       // As many of its address already wait: the newest goes.
       ::close(socket);
+      m.compteurs.sockets_ouverts.fetch_sub(1, std::memory_order_relaxed);
       m.compteurs.fermes_adresse.fetch_add(1, std::memory_order_relaxed);
       continue;
     }

@@ -36,8 +36,10 @@ int accepte(int ecoute, adresse_ip* pair = nullptr);
 // when the thread could not start, memory exhaustion included: the socket
 // is then closed and nothing else happened. Never throws.
 bool demarre_session(monde& m, int socket) noexcept EXCLUDES(m.verrou_monde);
-// The same for a connection waiting in `salle` at `p`; when the thread cannot
-// start, it also leaves the room.
+// The same for a connection waiting in `salle` at `p`. When the thread
+// cannot start, the connection that has waited longest is closed to make
+// room and the start is tried once more; failing again, this connection
+// leaves the room and is closed.
 bool demarre_session(monde& m, int socket, salle_attente& salle, salle_attente::place p) noexcept
     EXCLUDES(m.verrou_monde);
 
@@ -45,7 +47,9 @@ bool demarre_session(monde& m, int socket, salle_attente& salle, salle_attente::
 // once on standard error), then accepts for ever, serving each connection
 // with `client` on a thread of its own. A connection that has not
 // registered within o.delai_inscription is closed, and so is at once one
-// whose address has o.attente_max_par_adresse waiting; a session whose reply
+// whose address has o.attente_max_par_adresse waiting; when descriptors
+// come within 5 % of the limit or run out, or a thread cannot start, the
+// connection that has waited longest is closed to make room; a session whose reply
 // makes no progress for o.delai_ecriture ends. Throws as ouvre_ecoute;
 // a thread that cannot start costs only its connection.
 [[noreturn]] void serveur(monde& m, const options& o, int backlog) EXCLUDES(m.verrou_monde);

@@ -248,6 +248,7 @@ void sert(monde& m, int socket, salle_attente* salle, salle_attente::place p)
     }
   }
   ::close(socket);
+  if (salle != nullptr) m.compteurs.sockets_ouverts.fetch_sub(1, std::memory_order_relaxed);
 }
 
 }  // namespace

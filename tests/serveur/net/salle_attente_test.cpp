@@ -124,6 +124,28 @@ TEST_F(Salle, AtMostSoManyWaitingPerAddress) {
   EXPECT_FALSE(salle.entre(socket(), ici, t0 + 1000ms));
 }
 
+TEST_F(Salle, RoomIsMadeByClosingTheOldestWaiting) {
+  salle_attente salle(0ms);
+  EXPECT_FALSE(salle.ferme_plus_ancienne()) << "nobody waits";
+  salle_attente::ticket occupee(&salle, *salle.entre(socket(), ici, t0));
+  ASSERT_TRUE(occupee.commence());
+  const salle_attente::place deuxieme = *salle.entre(socket(), ici, t0 + 1ms);
+  const salle_attente::place troisieme = *salle.entre(socket(), ici, t0 + 2ms);
+  // The oldest is handling a line: the next one goes.
+  EXPECT_TRUE(salle.ferme_plus_ancienne());
+  EXPECT_FALSE(fermee(0));
+  EXPECT_TRUE(fermee(1));
+  EXPECT_FALSE(fermee(2));
+  // Never the one to make room for.
+  EXPECT_FALSE(salle.ferme_plus_ancienne(&troisieme));
+  EXPECT_FALSE(fermee(2));
+  EXPECT_TRUE(salle.ferme_plus_ancienne());
+  EXPECT_TRUE(fermee(2));
+  EXPECT_EQ(salle.en_attente(), 1);
+  salle.retire(deuxieme);
+  salle.retire(troisieme);
+}
+
 TEST_F(Salle, NoLimitPerAddressWithZero) {
   salle_attente salle(1000ms, 0);
   for (int k = 0; k < 100; ++k) EXPECT_TRUE(salle.entre(socket(), ici, t0)) << k;
