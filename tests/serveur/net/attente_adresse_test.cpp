@@ -67,6 +67,9 @@ TEST(AttenteParAdresse, The65thWaitingConnectionOfAnAddressIsClosed) {
       10s, 50ms));
   EXPECT_TRUE(fermee_sans_reponse(port, "127.0.0.1"));
   EXPECT_EQ(attente[0]->demande("GET STATUT"), "PUT STATUT vivant\r\n");
+  // Three closed above, and maybe tries of the wait before a place came.
+  EXPECT_GE(champ_stats(*attente[1], "fermes_adresse"), 3);
+  EXPECT_EQ(champ_stats(*attente[1], "fermes_delai"), 0);
   EXPECT_EQ(serveur.attend_fin(0ms), std::nullopt);
 }
 

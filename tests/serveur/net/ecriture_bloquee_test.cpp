@@ -58,6 +58,7 @@ TEST_F(Ecriture, APeerThatDoesNotReadEndsItsSession) {
   // The colour is free again; the server serves on.
   client_tcp autre(port_);
   EXPECT_EQ(inscrit(autre, 3), "VAISSEAU ENREGISTRE\r\n");
+  EXPECT_EQ(champ_stats(*observateur_, "fermes_ecriture"), 1);
 }
 
 // One byte a second, for several times the delay, sending nothing
@@ -83,6 +84,7 @@ TEST_F(Ecriture, ASlowReaderIsNotCut) {
   EXPECT_EQ(lu, attendu);
   EXPECT_EQ(lent.demande("GET STATUT"), "PUT STATUT vivant\r\n");
   EXPECT_EQ(vaisseaux(), 1u);
+  EXPECT_EQ(champ_stats(*observateur_, "fermes_ecriture"), 0);
 }
 
 }  // namespace

@@ -58,6 +58,10 @@ TEST_F(Delai, ConnectionsThatDoNotRegisterAreClosed) {
   EXPECT_EQ(demande_liste(spectateur, "GET VAISSEAUX")->size(), 1u) << "the world untouched";
   serveur_->collecte(100ms);
   EXPECT_EQ(serveur_->sortie(), "erreur client: GET STATUT\r\n") << "nothing more logged";
+  EXPECT_EQ(champ_stats(spectateur, "fermes_delai"), 2);
+  EXPECT_EQ(champ_stats(spectateur, "fermes_adresse"), 0);
+  EXPECT_EQ(champ_stats(spectateur, "fermes_place"), 0);
+  EXPECT_EQ(champ_stats(spectateur, "fermes_ecriture"), 0);
 }
 
 TEST_F(Delai, ARegistrationJustBeforeTheDeadlineIsKept) {

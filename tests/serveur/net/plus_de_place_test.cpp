@@ -30,6 +30,8 @@ TEST(PlusDePlace, TheOldestWaitingConnectionMakesRoom) {
     joueurs.push_back(std::make_unique<client_tcp>(port));
     ASSERT_EQ(inscrit(*joueurs.back(), 100 + k), "VAISSEAU ENREGISTRE\r\n");
   }
+  client_tcp spectateur(port);
+  ASSERT_EQ(spectateur.demande("PUT SPECTATEUR"), "SPECTATEUR ENREGISTRE\r\n");
   // Silent connections, each taken in (it answers), until the first closes.
   std::vector<std::unique_ptr<client_tcp>> muets;
   const auto nouveau_muet = [&] {
@@ -50,6 +52,8 @@ TEST(PlusDePlace, TheOldestWaitingConnectionMakesRoom) {
   EXPECT_EQ(inscrit(joueur, 1), "VAISSEAU ENREGISTRE\r\n");
   EXPECT_TRUE(muets[2]->attend_fermeture(5s)) << "the next oldest made room for it";
   for (auto& j : joueurs) EXPECT_EQ(j->demande("GET STATUT"), "PUT STATUT vivant\r\n");
+  EXPECT_GE(champ_stats(spectateur, "fermes_place"), 3);
+  EXPECT_EQ(champ_stats(spectateur, "fermes_delai"), 0);
   EXPECT_EQ(serveur.attend_fin(0ms), std::nullopt) << serveur.erreur();
 }
 

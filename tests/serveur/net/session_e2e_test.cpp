@@ -313,7 +313,8 @@ TEST_F(Serveur, SpectatorWatchesAndCountsWithoutAShip) {
 
   const std::regex forme(
       R"(PUT STATS ticks_s=(\d+\.\d) tick_us=\d+ tick_p99_us=\d+ joueurs=(\d+) )"
-      R"(spectateurs=(\d+) vaisseaux=(\d+) balles=\d+ requetes_s=\d+\r\n)");
+      R"(spectateurs=(\d+) vaisseaux=(\d+) balles=\d+ requetes_s=\d+ fermes_delai=0 )"
+      R"(fermes_adresse=0 fermes_place=0 fermes_ecriture=0\r\n)");
   // (ticks per second, players, spectators, ships) once the ticks have started.
   const auto stats = [&] {
     const std::optional<std::string> ligne = spectateur.demande("GET STATS");
