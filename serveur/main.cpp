@@ -5,6 +5,7 @@
 #include <cstring>
 #include <ctime>
 #include <exception>
+#include <string>
 #include <system_error>
 
 #include "geometry/cube_field.h"
@@ -34,8 +35,12 @@ constexpr int increment_nice_sessions = 10;
 
 int main(int argc, char** argv) {
   using namespace jeu;
-  const std::optional<options> opts = lit_ligne_commande(argc, argv);
+  std::string erreur;
+  const std::optional<options> opts = lit_ligne_commande(argc, argv, &erreur);
   if (!opts) {
+    // The usage line is the same whatever was wrong; a malformed option is
+    // also named, on standard error.
+    if (!erreur.empty()) std::fprintf(stderr, "serveur_jeu: %s\n", erreur.c_str());
     std::printf("usage : %s [-debug] [port_number]\n", argc > 0 ? argv[0] : "serveur_jeu");
     std::fflush(stdout);
     return 1;
@@ -72,7 +77,7 @@ int main(int argc, char** argv) {
   }
   if (configuration::debug) ecrit_tout(stdout, "lancement du serveur\n");
   try {
-    serveur(le_monde, opts->port, file_attente());
+    serveur(le_monde, *opts, file_attente());
   } catch (const std::exception& e) {
     erreur_fatale(e.what());
   }

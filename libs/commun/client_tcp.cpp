@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <string>
 
 namespace jeu::commun {
 
@@ -14,13 +15,44 @@ namespace {
 using horloge = std::chrono::steady_clock;
 }
 
-client_tcp::client_tcp(int port) {
-  fd_ = socket(AF_INET, SOCK_STREAM, 0);
-  sockaddr_in adresse{};
-  adresse.sin_family = AF_INET;
-  adresse.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  adresse.sin_port = htons(static_cast<std::uint16_t>(port));
-  if (connect(fd_, reinterpret_cast<sockaddr*>(&adresse), sizeof adresse) != 0) ferme();
+namespace {
+
+// `texte`:port as a socket address; its length, 0 when `texte` is no address.
+socklen_t adresse_de(const std::string& texte, int port, sockaddr_storage& sa) {
+  sa = {};
+  auto& v4 = reinterpret_cast<sockaddr_in&>(sa);
+  if (inet_pton(AF_INET, texte.c_str(), &v4.sin_addr) == 1) {
+    v4.sin_family = AF_INET;
+    v4.sin_port = htons(static_cast<std::uint16_t>(port));
+    return sizeof v4;
+  }
+  auto& v6 = reinterpret_cast<sockaddr_in6&>(sa);
+  if (inet_pton(AF_INET6, texte.c_str(), &v6.sin6_addr) == 1) {
+    v6.sin6_family = AF_INET6;
+    v6.sin6_port = htons(static_cast<std::uint16_t>(port));
+    return sizeof v6;
+  }
+  return 0;
+}
+
+}  // namespace
+
+client_tcp::client_tcp(int port) : client_tcp("127.0.0.1", port) {}
+
+client_tcp::client_tcp(const std::string& adresse, int port, const std::string& source) {
+  sockaddr_storage destination;
+  const socklen_t taille = adresse_de(adresse, port, destination);
+  if (taille == 0) return;
+  fd_ = socket(destination.ss_family, SOCK_STREAM, 0);
+  if (!source.empty()) {
+    sockaddr_storage locale;
+    const socklen_t taille_locale = adresse_de(source, 0, locale);
+    if (taille_locale == 0 || bind(fd_, reinterpret_cast<sockaddr*>(&locale), taille_locale) != 0) {
+      ferme();
+      return;
+    }
+  }
+  if (connect(fd_, reinterpret_cast<sockaddr*>(&destination), taille) != 0) ferme();
 }
 
 client_tcp::~client_tcp() { ferme(); }

@@ -7,11 +7,14 @@
 
 namespace jeu::commun {
 
-// A blocking TCP client of 127.0.0.1 for end-to-end tests; every read has a
+// A blocking TCP client (of 127.0.0.1 unless told) for end-to-end tests; every read has a
 // deadline so that a silent server fails the test instead of hanging it.
 class client_tcp {
  public:
   explicit client_tcp(int port);
+  // To `adresse` ("127.0.0.2", "::1"):port, from `source` when given (a
+  // loopback address other than 127.0.0.1 makes another host of this one).
+  client_tcp(const std::string& adresse, int port, const std::string& source = "");
   ~client_tcp();
   client_tcp(const client_tcp&) = delete;
   client_tcp& operator=(const client_tcp&) = delete;

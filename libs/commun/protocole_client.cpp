@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <fstream>
+#include <string>
 #include <thread>
 
 namespace jeu::commun {
@@ -46,6 +47,19 @@ std::optional<std::vector<std::string>> lit_liste(client_tcp& c, std::string_vie
 std::optional<std::vector<std::string>> demande_liste(client_tcp& c, std::string_view requete) {
   if (!c.envoie(std::string(requete) + "\r\n")) return std::nullopt;
   return lit_liste(c, requete.substr(requete.rfind(' ') + 1));
+}
+
+std::optional<std::int64_t> champ_stats(client_tcp& c, std::string_view nom) {
+  const std::optional<std::string> ligne = c.demande("GET STATS");
+  if (!ligne) return std::nullopt;
+  const std::string cle = " " + std::string(nom) + "=";
+  const std::size_t ou = ligne->find(cle);
+  if (ou == std::string::npos) return std::nullopt;
+  try {
+    return std::stoll(ligne->substr(ou + cle.size()));
+  } catch (...) {
+    return std::nullopt;
+  }
 }
 
 }  // namespace jeu::commun

@@ -32,4 +32,8 @@ std::optional<std::vector<std::string>> lit_liste(client_tcp& c, std::string_vie
 // request's last word ("GET VAISSEAUX" -> "VAISSEAUX").
 std::optional<std::vector<std::string>> demande_liste(client_tcp& c, std::string_view requete);
 
+// Sends "GET STATS" (the connection is a spectator's) and returns the
+// integer value of field `nom`, nullopt when the reply has none.
+std::optional<std::int64_t> champ_stats(client_tcp& c, std::string_view nom);
+
 }  // namespace jeu::commun

@@ -1,14 +1,26 @@
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <optional>
+#include <string>
 #include <string_view>
+
+#include "net/adresse_ip.h"
 
 namespace jeu {
 
 struct options {
   int port;
   bool debug;
+  adresse_ip adresse;  // where to listen; 0.0.0.0 unless --adresse
+  // A connection not registered by then is closed; zero: never.
+  std::chrono::seconds delai_inscription{30};
+  // A reply that makes no progress for this long ends its session; zero: never.
+  std::chrono::seconds delai_ecriture{30};
+  // Connections of one address that may wait to register at once; zero:
+  // no limit.
+  int attente_max_par_adresse = 64;
 };
 
 // Reads an integer written as an optional "-", then decimal digits or
@@ -17,8 +29,15 @@ struct options {
 std::optional<std::int64_t> lit_entier(std::string_view texte);
 
 // Reads the arguments after the program name: none, "-debug", a port, or a
-// port and "-debug" in either order. The port must lie in 0..65535.
-// nullopt means a usage error.
-std::optional<options> lit_ligne_commande(int argc, const char* const* argv);
+// port and "-debug" in either order, the port in 0..65535; and, anywhere
+// among them, options "--nom VALEUR" or "--nom=VALEUR":
+//   --adresse ADRESSE              an IPv4 or IPv6 address to listen on;
+//   --delai-inscription SECONDES   0..86400, 0 for none;
+//   --delai-ecriture SECONDES      0..86400, 0 for none;
+//   --attente-max-par-adresse N    0..1000000, 0 for no limit.
+// nullopt means a usage error; `erreur`, when given, then says what was
+// wrong with an option, or is empty when the rest of the line was wrong.
+std::optional<options> lit_ligne_commande(int argc, const char* const* argv,
+                                          std::string* erreur = nullptr);
 
 }  // namespace jeu

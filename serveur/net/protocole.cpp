@@ -234,6 +234,18 @@ void ajoute_stats(std::string& sortie, const etat_serveur& e) {
   champ("vaisseaux", e.vaisseaux);
   champ("balles", e.balles);
   champ("requetes_s", e.requetes_par_seconde);
+  const auto compte = [&](std::string_view nom, std::uint64_t valeur) {
+    sortie += ' ';
+    sortie += nom;
+    sortie += '=';
+    std::array<char, 24> chiffres;
+    const auto fin = std::to_chars(chiffres.data(), chiffres.data() + chiffres.size(), valeur).ptr;
+    sortie.append(chiffres.data(), fin);
+  };
+  compte("fermes_delai", e.fermes_delai);
+  compte("fermes_adresse", e.fermes_adresse);
+  compte("fermes_place", e.fermes_place);
+  compte("fermes_ecriture", e.fermes_ecriture);
   sortie += "\r\n";
 }
 

@@ -98,10 +98,16 @@ struct etat_serveur {
   std::int64_t vaisseaux;
   std::int64_t balles;
   std::int64_t requetes_par_seconde;
+  // Connections closed since the start, by the rule that closed them.
+  std::uint64_t fermes_delai = 0;
+  std::uint64_t fermes_adresse = 0;
+  std::uint64_t fermes_place = 0;
+  std::uint64_t fermes_ecriture = 0;
 };
 
 // "PUT STATS ticks_s=39.9 tick_us=85 tick_p99_us=140 joueurs=20
-// spectateurs=1 vaisseaux=18 balles=40 requetes_s=812\r\n" (one line):
+// spectateurs=1 vaisseaux=18 balles=40 requetes_s=812 fermes_delai=0
+// fermes_adresse=0 fermes_place=0 fermes_ecriture=0\r\n" (one line):
 // ticks_s with one decimal, whatever the locale; the others as integers.
 void ajoute_stats(std::string& sortie, const etat_serveur& e);
 

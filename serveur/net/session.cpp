@@ -3,12 +3,15 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <cerrno>
 #include <cstdint>
 #include <cstdio>
 #include <optional>
 #include <string>
+#include <utility>
 
 #include "config/configuration.h"
+#include "net/journal_refus.h"
 #include "net/lecteur_lignes.h"
 #include "net/ecriture.h"
 #include "net/session_spectateur.h"
@@ -51,7 +54,8 @@ class presence {
 // their replies at once, and a lone request is answered at once.
 class session {
  public:
-  session(monde& m, int socket) : m_(m), socket_(socket), lecteur_(socket) {}
+  session(monde& m, int socket, salle_attente::ticket& attente)
+      : m_(m), socket_(socket), attente_(attente), lecteur_(socket) {}
 
   void sert() EXCLUDES(m_.verrou_monde) {
     std::optional<joueur> j;
@@ -79,8 +83,15 @@ class session {
   // Requests already read that one hold of the lock handles at most.
   static constexpr int lot_max = 16;
 
-  // Sends what has accumulated. false when the write failed.
-  bool envoie() { return sortie_.est_vide() || sortie_.envoie(socket_); }
+  // Sends what has accumulated. false when the write failed, counted when
+  // it made no progress for the socket's send timeout (net/serveur.h).
+  bool envoie() {
+    if (sortie_.est_vide() || sortie_.envoie(socket_)) return true;
+    if (sortie_.erreur() == EAGAIN || sortie_.erreur() == EWOULDBLOCK) {
+      m_.compteurs.fermes_ecriture.fetch_add(1, std::memory_order_relaxed);
+    }
+    return false;
+  }
 
   enum class lecture { ligne, fin, ecriture_ratee };
 
@@ -101,15 +112,36 @@ class session {
   // player) or the connection becomes a spectator's. `aucune` when the
   // stream ends or a write fails; then no ship of this session is left in
   // the world. The welcome reply leaves with the next phase's first write.
+  // Refusals are logged within the connection's budget, and how many were
+  // not when the phase ends.
   inscription init_client(std::optional<joueur>& j) EXCLUDES(m_.verrou_monde) {
+    journal_refus refus;
+    const inscription fin = inscrit(j, refus);
+    if (fin == inscription::aucune) {
+      if (const std::string bilan = refus.bilan(); !bilan.empty()) ecrit_tout(stdout, bilan);
+    }
+    return fin;
+  }
+
+  inscription inscrit(std::optional<joueur>& j, journal_refus& refus) EXCLUDES(m_.verrou_monde) {
     for (;;) {
-      if (lit() != lecture::ligne) return inscription::aucune;
+      if (lit() != lecture::ligne || !attente_.commence()) return inscription::aucune;
+      // Made before a ship may exist: nothing may fail once one does.
+      const std::string bilan = refus.bilan();
       issue_enregistrement issue = lecteur_.tronquee()
                                        ? refuse_enregistrement(lecteur_.ligne())
                                        : enregistre(m_, lecteur_.ligne(), configuration::debug);
-      if (!issue.journal.empty() && !ecrit_tout(stdout, issue.journal)) {
+      const bool refusee = !issue.id && !issue.spectateur;
+      if (refusee) issue.journal = refus.note(std::move(issue.journal));
+      if ((!refusee && !bilan.empty() && !ecrit_tout(stdout, bilan)) ||
+          (!issue.journal.empty() && !ecrit_tout(stdout, issue.journal))) {
         if (issue.id) retire_vaisseau(m_, *issue.id);
         return inscription::aucune;
+      }
+      if (issue.id || issue.spectateur) {
+        attente_.sort();
+      } else {
+        attente_.reprend();
       }
       if (issue.id) {
         // Out of memory from here on must not leave a ship without its session.
@@ -194,19 +226,37 @@ class session {
 
   monde& m_;
   int socket_;
+  salle_attente::ticket& attente_;
   lecteur_lignes lecteur_;
   tampon_sortie sortie_;
 };
 
 }  // namespace
 
-void client(monde& m, int socket) {
-  try {
-    session(m, socket).sert();
-  } catch (...) {
-    // As above: the failure ends this session only.
+namespace {
+
+void sert(monde& m, int socket, salle_attente* salle, salle_attente::place p)
+    EXCLUDES(m.verrou_monde) {
+  {
+    // Out of the room before the descriptor closes: the room may shut down
+    // only descriptors that are still this connection's.
+    salle_attente::ticket attente(salle, p);
+    try {
+      session(m, socket, attente).sert();
+    } catch (...) {
+      // As above: the failure ends this session only.
+    }
   }
   ::close(socket);
+  if (salle != nullptr) m.compteurs.sockets_ouverts.fetch_sub(1, std::memory_order_relaxed);
+}
+
+}  // namespace
+
+void client(monde& m, int socket) { sert(m, socket, nullptr, {}); }
+
+void client(monde& m, int socket, salle_attente& salle, salle_attente::place p) {
+  sert(m, socket, &salle, p);
 }
 
 }  // namespace jeu

@@ -15,6 +15,10 @@ etat_serveur etat_du_serveur(const monde& m, horloge::time_point maintenant) {
       .vaisseaux = static_cast<std::int64_t>(m.vaisseaux.size()),
       .balles = static_cast<std::int64_t>(m.balles.size()),
       .requetes_par_seconde = a.requetes_par_seconde,
+      .fermes_delai = c.fermes_delai.load(std::memory_order_relaxed),
+      .fermes_adresse = c.fermes_adresse.load(std::memory_order_relaxed),
+      .fermes_place = c.fermes_place.load(std::memory_order_relaxed),
+      .fermes_ecriture = c.fermes_ecriture.load(std::memory_order_relaxed),
   };
 }
 

@@ -65,6 +65,7 @@ bool tampon_sortie::envoie(int fd) {
     const ssize_t envoyes = ::sendmsg(fd, &message, MSG_NOSIGNAL);
     if (envoyes < 0) {
       if (errno == EINTR) continue;
+      erreur_ = errno;
       ecrit = false;
       break;
     }

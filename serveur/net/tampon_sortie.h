@@ -26,8 +26,10 @@ class tampon_sortie {
 
   // Sends everything on socket `fd`, retrying after interruptions and
   // partial writes (no signal is raised), then empties itself, keeping
-  // little memory. false when a write failed.
+  // little memory. false when a write failed; erreur() then says why
+  // (EAGAIN: the socket's send timeout passed with nothing sent).
   bool envoie(int fd);
+  int erreur() const { return erreur_; }
   // Drops everything unsent, keeping little memory.
   void vide();
 
@@ -43,6 +45,7 @@ class tampon_sortie {
   std::string propres_;
   std::vector<morceau> morceaux_;
   std::size_t taille_ = 0;
+  int erreur_ = 0;
 };
 
 }  // namespace jeu

@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "net/echappement.h"
 #include "simulation/actions.h"
 #include "simulation/apparition.h"
 #include "simulation/balles.h"
@@ -13,7 +14,7 @@ namespace {
 
 std::string ligne_erreur(std::string_view ligne) {
   std::string texte = "erreur client: ";
-  texte += ligne;
+  texte += echappe(ligne);
   texte += '\n';
   return texte;
 }
@@ -178,7 +179,7 @@ issue_requete joueur::traite_requete(monde& m, std::string_view ligne) {
 
 issue_requete joueur::refuse_ligne(std::string_view debut) {
   issue_requete issue;
-  ajoute_journal(issue, "fait une demande incorrecte : ", debut);
+  if (journalise_) ajoute_journal(issue, "fait une demande incorrecte : ", echappe(debut));
   if (journalise_) issue.journal += '\n';
   reponse_.texte(reponse_syntaxe);
   return issue;

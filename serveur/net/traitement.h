@@ -41,7 +41,7 @@ struct issue_enregistrement {
 // connection a spectator's (reply "SPECTATEUR ENREGISTRE", no log, no
 // world access). Another line that is not a registration request gets
 // "ERREUR SYNTAXE" and the log line
-// "erreur client: <line>\n"; otherwise, in one hold of m.verrou_monde, the
+// "erreur client: <line>\n", the line escaped (net/echappement.h); otherwise, in one hold of m.verrou_monde, the
 // ship is created (reply "VAISSEAU ENREGISTRE", with the log line
 // "Oh, un nouveau client (<name>)\n" when `journalise`) or refused ("ERREUR
 // COULEUR UTILISEE", logged "erreur client: la couleur est deja utilisee\n",
@@ -75,7 +75,9 @@ class joueur {
   issue_requete traite_requete(monde& m, std::string_view ligne) REQUIRES(m.verrou_monde);
 
   // A line longer than taille_max_ligne, of which `debut` arrived: refused
-  // with "ERREUR SYNTAXE", logged cut. Touches no world data: no lock.
+  // with "ERREUR SYNTAXE", logged cut. Also every unknown request line: its
+  // log shows the line escaped (net/echappement.h). Touches no world data:
+  // no lock.
   issue_requete refuse_ligne(std::string_view debut);
 
   // Appends the reply to the last request handled to `sortie`. Call it once

@@ -15,6 +15,13 @@ struct compteurs_sessions {
   std::atomic<std::uint64_t> requetes{0};  // request lines received, on any connection
   std::atomic<std::int64_t> joueurs{0};    // connections in the play phase
   std::atomic<std::int64_t> spectateurs{0};
+  // Sockets the listener accepted and nobody closed yet.
+  std::atomic<std::int64_t> sockets_ouverts{0};
+  // Connections closed by the hosting rules (net/serveur.h).
+  std::atomic<std::uint64_t> fermes_delai{0};     // not registered in time
+  std::atomic<std::uint64_t> fermes_adresse{0};   // too many of its address waiting
+  std::atomic<std::uint64_t> fermes_place{0};     // made room: descriptors or threads short
+  std::atomic<std::uint64_t> fermes_ecriture{0};  // a reply stalled, the peer not reading
 };
 
 // The recent ticks, for "GET STATS": their durations, and when they ended

@@ -35,7 +35,8 @@ struct monde {
   monde(const monde&) = delete;
   monde& operator=(const monde&) = delete;
 
-  // The only lock of the program. Nothing that holds it takes it again.
+  // The world's only lock. Nothing that holds it takes it again, nor any
+  // other lock (the waiting room's, net/salle_attente.h, is never nested).
   mutable Verrou verrou_monde;
 
   // Written by cree_cubes before any other thread exists; read-only

@@ -53,6 +53,28 @@ class SCOPED_CAPABILITY VerrouGarde {
   Verrou& v_;
 };
 
+// A plain mutex that clang's analysis follows, for data that has a lock of
+// its own apart from the world's.
+class CAPABILITY("mutex") VerrouSimple {
+ public:
+  void lock() ACQUIRE() { m_.lock(); }
+  void unlock() RELEASE() { m_.unlock(); }
+
+ private:
+  std::mutex m_;
+};
+
+class SCOPED_CAPABILITY GardeSimple {
+ public:
+  explicit GardeSimple(VerrouSimple& v) ACQUIRE(v) : v_(v) { v_.lock(); }
+  ~GardeSimple() RELEASE() { v_.unlock(); }
+  GardeSimple(const GardeSimple&) = delete;
+  GardeSimple& operator=(const GardeSimple&) = delete;
+
+ private:
+  VerrouSimple& v_;
+};
+
 }  // namespace jeu
 
 // An unnamed guard would unlock at once; make that a compile error.

@@ -194,8 +194,11 @@ void verifie_stats(const std::vector<std::string_view>& lignes, std::string_view
       {"ticks_s", 0},           {"tick_us", 0},        {"tick_p99_us", 0},
       {"joueurs", a.joueurs},   {"spectateurs", a.spectateurs},
       {"vaisseaux", a.vaisseaux}, {"balles", a.balles}, {"requetes_s", 0},
+      // No listener here: nothing is closed by its rules.
+      {"fermes_delai", 0},      {"fermes_adresse", 0}, {"fermes_place", 0},
+      {"fermes_ecriture", 0},
   };
-  verifie(c.size() == std::size(attendus), "stats reply has not 8 fields", l);
+  verifie(c.size() == std::size(attendus), "stats reply has not 12 fields", l);
   for (std::size_t i = 0; i < std::size(attendus); ++i) {
     const std::string_view f = c[i];
     const std::size_t egal = f.find('=');

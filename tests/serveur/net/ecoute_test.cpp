@@ -71,6 +71,7 @@ TEST(Ecoute, ABurstOfConnectionsWaitsInTheQueueAndGetsNoDelay) {
 
   for (int k = 0; k < rafale; ++k) {
     const int s = accepte(ecoute);
+    ASSERT_GE(s, 0);
     int nodelay = 0;
     socklen_t taille = sizeof nodelay;
     ASSERT_EQ(getsockopt(s, IPPROTO_TCP, TCP_NODELAY, &nodelay, &taille), 0);

@@ -24,8 +24,9 @@ namespace {
 const std::string programme = SERVEUR_JEU_BINAIRE;
 constexpr int port_defaut = 12345;
 
-// Whether a socket could bind 0.0.0.0:port and listen there just now (as the
-// server does: without SO_REUSEADDR).
+// Whether a socket could bind 0.0.0.0:port and listen there just now
+// (without SO_REUSEADDR: stricter than the server, which binds over
+// connections in TIME_WAIT).
 bool port_disponible(int port) {
   const int s = socket(AF_INET, SOCK_STREAM, 0);
   sockaddr_in adresse{};

@@ -152,17 +152,27 @@ TEST_F(Serveur, RegistrationRulesAndTheirAlwaysOnLog) {
       "GET STATUT",  "PUT ACTION TIRE", "PUT COULEUR VAISSEAU +1", "PUT COULEUR VAISSEAU 00",
       "PUT COULEUR VAISSEAU -0", "PUT COULEUR VAISSEAU 5 ", "PUT COULEUR VAISSEAU 9223372036854775808",
       "put couleur vaisseau 5", "PUT COULEUR VAISSEAU 5\rX", ""};
-  for (int tour = 0; tour < 5; ++tour) {  // no limit on attempts
-    for (const std::string& l : refusees) {
-      EXPECT_EQ(a.demande(l), "ERREUR SYNTAXE\r\n") << l;
-      journal += "erreur client: " + l + "\r\n";
-    }
-  }
-  // Without its CR, and with a NUL inside.
+  // Without its CR, and with a NUL inside (logged escaped).
   ASSERT_TRUE(a.envoie("PUT COULEUR VAISSEAU 5\nPUT COULEUR VAISSEAU 5\0\r\n"s));
   EXPECT_EQ(a.ligne(), "ERREUR SYNTAXE\r\n");
   EXPECT_EQ(a.ligne(), "ERREUR SYNTAXE\r\n");
-  journal += "erreur client: PUT COULEUR VAISSEAU 5\nerreur client: PUT COULEUR VAISSEAU 5\0\r\n"s;
+  journal += "erreur client: PUT COULEUR VAISSEAU 5\nerreur client: PUT COULEUR VAISSEAU 5\\x00\r\n";
+  // No limit on attempts.
+  for (int tour = 0; tour < 5; ++tour) {
+    for (const std::string& l : refusees) EXPECT_EQ(a.demande(l), "ERREUR SYNTAXE\r\n") << l;
+  }
+  // The log of one connection: the two above and the first 18 of these, one
+  // line, and when it registers how many of the 32 others were not logged.
+  // A CR inside a line is logged escaped.
+  const auto ligne_journal = [](std::string l) {
+    for (std::size_t cr; (cr = l.find('\r')) != std::string::npos;) l.replace(cr, 1, "\\x0d");
+    return "erreur client: " + l + "\r\n";
+  };
+  for (const std::string& l : refusees) journal += ligne_journal(l);
+  for (std::size_t k = 0; k < 8; ++k) journal += ligne_journal(refusees[k]);
+  journal +=
+      "erreur client: trop de refus, les suivants de cette connexion ne sont pas journalises\n"
+      "erreur client: 32 refus de cette connexion non journalises\n";
   EXPECT_EQ(inscrit(a, 0), "VAISSEAU ENREGISTRE\r\n");
   EXPECT_EQ(a.demande("PUT COULEUR VAISSEAU 1"), "ERREUR SYNTAXE\r\n") << "registered already";
 
@@ -303,7 +313,8 @@ TEST_F(Serveur, SpectatorWatchesAndCountsWithoutAShip) {
 
   const std::regex forme(
       R"(PUT STATS ticks_s=(\d+\.\d) tick_us=\d+ tick_p99_us=\d+ joueurs=(\d+) )"
-      R"(spectateurs=(\d+) vaisseaux=(\d+) balles=\d+ requetes_s=\d+\r\n)");
+      R"(spectateurs=(\d+) vaisseaux=(\d+) balles=\d+ requetes_s=\d+ fermes_delai=0 )"
+      R"(fermes_adresse=0 fermes_place=0 fermes_ecriture=0\r\n)");
   // (ticks per second, players, spectators, ships) once the ticks have started.
   const auto stats = [&] {
     const std::optional<std::string> ligne = spectateur.demande("GET STATS");

@@ -92,12 +92,17 @@ TEST(Spectateur, StatsReportTheWorldTheCountersAndTheTicks) {
   ASSERT_TRUE(enregistre(m, "PUT COULEUR VAISSEAU 2\r", false).id);
   m.compteurs.joueurs = 3;
   m.compteurs.spectateurs = 1;
+  m.compteurs.fermes_delai = 4;
+  m.compteurs.fermes_adresse = 3;
+  m.compteurs.fermes_place = 2;
+  m.compteurs.fermes_ecriture = 1;
   spectateur s;
   VerrouGarde garde(m.verrou_monde);
   ajoute_balle(m, {30.0, 40.0, 0.0, 2});
   EXPECT_EQ(demande(s, m, "GET STATS\r"),
             "PUT STATS ticks_s=0.0 tick_us=0 tick_p99_us=0 joueurs=3 spectateurs=1 vaisseaux=2 "
-            "balles=1 requetes_s=0\r\n");
+            "balles=1 requetes_s=0 fermes_delai=4 fermes_adresse=3 fermes_place=2 "
+            "fermes_ecriture=1\r\n");
   const horloge::time_point t = horloge::now();
   m.ticks.note_tick(t - std::chrono::milliseconds(25), std::chrono::microseconds(70), 0);
   m.ticks.note_tick(t, std::chrono::microseconds(85), 10);
@@ -109,15 +114,17 @@ TEST(Spectateur, StatsReportTheWorldTheCountersAndTheTicks) {
 
 TEST(Spectateur, StatsLineFormat) {
   const std::vector<std::pair<etat_serveur, std::string>> cas{
-      {{39.84, 85, 140, 20, 1, 18, 40, 812},
+      {{39.84, 85, 140, 20, 1, 18, 40, 812, 7, 0, 12, 3},
        "ticks_s=39.8 tick_us=85 tick_p99_us=140 joueurs=20 spectateurs=1 vaisseaux=18 balles=40 "
-       "requetes_s=812"},
+       "requetes_s=812 fermes_delai=7 fermes_adresse=0 fermes_place=12 fermes_ecriture=3"},
       {{40.0, 0, 0, 0, 0, 0, 0, 0},
        "ticks_s=40.0 tick_us=0 tick_p99_us=0 joueurs=0 spectateurs=0 vaisseaux=0 balles=0 "
-       "requetes_s=0"},
-      {{std::numeric_limits<double>::quiet_NaN(), 1, 2, 3, 4, 5, 6, 1234567},
+       "requetes_s=0 fermes_delai=0 fermes_adresse=0 fermes_place=0 fermes_ecriture=0"},
+      {{std::numeric_limits<double>::quiet_NaN(), 1, 2, 3, 4, 5, 6, 1234567, 18446744073709551615u,
+        1, 2, 3},
        "ticks_s=0.0 tick_us=1 tick_p99_us=2 joueurs=3 spectateurs=4 vaisseaux=5 balles=6 "
-       "requetes_s=1234567"}};
+       "requetes_s=1234567 fermes_delai=18446744073709551615 fermes_adresse=1 fermes_place=2 "
+       "fermes_ecriture=3"}};
   for (const auto& [etat, champs] : cas) {
     std::string ligne;
     ajoute_stats(ligne, etat);

@@ -54,7 +54,7 @@ TEST(Traitement, RegistrationRepliesLogsAndWorld) {
   EXPECT_EQ(issue.journal, "erreur client: GET STATUT\r\n");
   EXPECT_FALSE(issue.id);
   issue = enregistre(m, "PUT COULEUR VAISSEAU 007\r\0"s, true);
-  EXPECT_EQ(issue.journal, "erreur client: PUT COULEUR VAISSEAU 007\r\0\n"s);
+  EXPECT_EQ(issue.journal, "erreur client: PUT COULEUR VAISSEAU 007\\x0d\\x00\n") << "escaped";
 
   issue = enregistre(m, "PUT COULEUR VAISSEAU 16711680\r", true);
   EXPECT_EQ(issue.reponse, "VAISSEAU ENREGISTRE\r\n");
@@ -183,12 +183,15 @@ TEST(Traitement, UnknownLinesAndQuit) {
   monde m(6);
   joueur j = inscrit(m, 0, true);
   VerrouGarde garde(m.verrou_monde);
-  for (const std::string& ligne : {"GET STATUT"s, "get statut\r"s, "GET STATUT \r"s,
-                                   "GET  STATUT\r"s, "\r"s, ""s, "GET STATUT\r\0"s,
-                                   "PUT COULEUR VAISSEAU 0\r"s}) {
+  // Logged as received, but for the bytes that are not printable.
+  for (const auto& [ligne, journalisee] : std::vector<std::pair<std::string, std::string>>{
+           {"GET STATUT", "GET STATUT"}, {"get statut\r", "get statut\r"},
+           {"GET STATUT \r", "GET STATUT \r"}, {"GET  STATUT\r", "GET  STATUT\r"},
+           {"\r", "\r"}, {"", ""}, {"GET STATUT\r\0"s, "GET STATUT\\x0d\\x00"},
+           {"\x1b[2J\r", "\\x1b[2J\r"}, {"PUT COULEUR VAISSEAU 0\r", "PUT COULEUR VAISSEAU 0\r"}}) {
     const auto issue = traite(j, m, ligne);
     EXPECT_EQ(issue.reponse, "ERREUR SYNTAXE\r\n");
-    EXPECT_EQ(issue.journal, "Le client noir fait une demande incorrecte : " + ligne + "\n");
+    EXPECT_EQ(issue.journal, "Le client noir fait une demande incorrecte : " + journalisee + "\n");
     EXPECT_FALSE(issue.fin);
   }
   EXPECT_EQ(m.vaisseaux.size(), 1u);
