@@ -65,13 +65,23 @@ struct emplacement {
   std::optional<std::int64_t> echeance_programmee;
 };
 
-// Opens a non-blocking TCP socket and issues its connect: the descriptor,
-// or -1 when that failed at once.
-int connecte(const sockaddr_in& adresse) {
+// Opens a non-blocking TCP socket, bound to `source` when it is not
+// 0.0.0.0, and issues its connect: the descriptor, or -1 when that failed
+// at once.
+int connecte(const sockaddr_in& adresse, in_addr source = {}) {
   const int fd = socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
   if (fd < 0) return -1;
   const int un = 1;
   setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &un, sizeof un);
+  if (source.s_addr != 0) {
+    sockaddr_in locale{};
+    locale.sin_family = AF_INET;
+    locale.sin_addr = source;
+    if (bind(fd, reinterpret_cast<const sockaddr*>(&locale), sizeof locale) != 0) {
+      close(fd);
+      return -1;
+    }
+  }
   const int r = connect(fd, reinterpret_cast<const sockaddr*>(&adresse), sizeof adresse);
   if (r != 0 && errno != EINPROGRESS) {
     close(fd);
@@ -215,7 +225,13 @@ void moteur::boucle::relache(std::int64_t t) {
 void moteur::boucle::ouvre(std::size_t i, std::int64_t t) {
   emplacement& e = emplacements_[i];
   e.c.debut_connexion(t);
-  e.fd = connecte(adresse_);
+  // Connection i comes from 127.0.0.(1 + i mod sources) and on: as many
+  // hosts as asked, each with its own address.
+  in_addr source{};
+  if (o_.sources > 1) {
+    source.s_addr = htonl(0x7F000001u + static_cast<std::uint32_t>(i % static_cast<std::size_t>(o_.sources)));
+  }
+  e.fd = connecte(adresse_, source);
   if (e.fd < 0) {
     e.c.connexion_echouee(m_);
     return;

@@ -54,6 +54,10 @@ std::variant<options, sortie_immediate> lit_options(int argc, const char* const*
       "jeu-charge"};
   app.option_defaults()->always_capture_default();
   app.add_option("-a,--adresse", o.adresse, "server IPv4 address")->check(verifie_adresse);
+  app.add_option("--sources", o.sources,
+                 "connections come from this many local addresses, 127.0.0.1 and on "
+                 "(as many hosts; the server limits what one address may keep waiting)")
+      ->check(CLI::Range(1, 1 << 24));
   app.add_option("-p,--port", o.port, "server port")->check(CLI::Range(1, 65535));
   CLI::Option* c = app.add_option("-c,--connexions", o.connexions, "number of connections")
       ->check(CLI::Range(1, 1'000'000));

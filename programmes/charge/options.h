@@ -23,6 +23,7 @@ struct paliers {
 
 struct options {
   std::string adresse = "127.0.0.1";  // IPv4, numeric
+  int sources = 1;                    // > 1: connections from 127.0.0.1 + i mod sources
   int port = 12345;
   int connexions = 10;
   double duree = 10;                  // seconds, ramp included

@@ -34,12 +34,13 @@ TEST(Options, EverythingSet) {
   const auto r = lit({"-a", "127.0.0.2", "-p", "6390", "-c", "1000", "-d", "2.5", "--montee", "1",
                       "--debit", "200", "-k", "16", "-r", "GET VAISSEAUX", "--requete",
                       "PUT ACTION TIRE", "-r", "GET STATUT", "--sans-enregistrement", "--couleur",
-                      "-7", "--delai-fin", "0", "-q"});
+                      "-7", "--delai-fin", "0", "-q", "--sources", "1000"});
   ASSERT_TRUE(std::holds_alternative<options>(r)) << std::get<sortie_immediate>(r).texte;
   const options& o = std::get<options>(r);
   EXPECT_EQ(o.adresse, "127.0.0.2");
   EXPECT_EQ(o.port, 6390);
   EXPECT_EQ(o.connexions, 1000);
+  EXPECT_EQ(o.sources, 1000);
   EXPECT_DOUBLE_EQ(o.duree, 2.5);
   EXPECT_DOUBLE_EQ(o.montee, 1);
   EXPECT_DOUBLE_EQ(o.debit, 200);
@@ -78,6 +79,7 @@ const std::vector<refus> refus_table = {
     {"zero rate", {"--debit", "0"}},
     {"negative rate", {"--debit", "-5"}},
     {"pipeline 0", {"-k", "0"}},
+    {"no source address", {"--sources", "0"}},
     {"negative ramp", {"--montee", "-1"}},
     {"ramp as long as the run", {"-d", "2", "--montee", "2"}},
     {"empty request", {"-r", ""}},
