@@ -93,7 +93,7 @@ class champs {
   std::string_view operator[](std::size_t i) const { return gardes_[i]; }
 
  private:
-  std::array<std::string_view, 8> gardes_;
+  std::array<std::string_view, 16> gardes_;  // more than any reply has
   std::size_t n_ = 0;
 };
 
