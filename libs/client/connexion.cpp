@@ -32,7 +32,7 @@ void ferme(int& socket, std::string& entree) {
 // to a request any more, so the connection is closed.
 template <class Corps>
 auto garde(int& socket, std::string& entree, Corps&& corps) -> decltype(corps()) {
-  if (socket < 0) throw erreur(erreur::sorte::fermee, "connexion deja fermee");
+  if (socket < 0) throw erreur(erreur::sorte::fermee, "connection already closed");
   try {
     return corps();
   } catch (const erreur& e) {
@@ -63,7 +63,7 @@ std::vector<reponse> lit_reponses(int socket, std::string& entree,
     } catch (const erreur& err) {
       if (err.quoi() == erreur::sorte::fermee || err.quoi() == erreur::sorte::delai) {
         throw erreur(err.quoi(),
-                     std::string(err.what()) + " (reponse a " + std::string(nom(r)) + ")");
+                     std::string(err.what()) + " (reply to " + std::string(nom(r)) + ")");
       }
       if (!est_refus(err)) throw;
       if (!refus) refus = err;
@@ -160,8 +160,8 @@ int connexion::max_pt_vie() { return une<int>(*this, requete::max_pt_vie); }
 
 void connexion::action(requete a) {
   if (!est_action(a)) {
-    throw std::invalid_argument("connexion::action : " + std::string(nom(a)) +
-                                " n'est pas une action");
+    throw std::invalid_argument("connexion::action: " + std::string(nom(a)) +
+                                " is not an action");
   }
   une<ok>(*this, a);
 }

@@ -44,8 +44,8 @@ std::string_view source_lignes::suivante() {
     const std::size_t longueur = (lf == std::string::npos ? tampon_.size() : lf + 1) - debut_;
     if (longueur > taille_max_ligne) {
       throw erreur(erreur::sorte::inattendue,
-                   "ligne de plus de " + std::to_string(taille_max_ligne) +
-                       " octets : " + cite(std::string_view(tampon_).substr(debut_)));
+                   "line longer than " + std::to_string(taille_max_ligne) +
+                       " bytes: " + cite(std::string_view(tampon_).substr(debut_)));
     }
     if (lf != std::string::npos) {
       const std::string_view ligne(tampon_.data() + debut_, longueur);
@@ -60,8 +60,8 @@ std::string_view source_lignes::suivante() {
     if (!remplit_(tampon_)) {
       throw erreur(erreur::sorte::fermee,
                    tampon_.empty()
-                       ? "connexion fermee par le serveur"
-                       : "connexion fermee par le serveur au milieu de la ligne " + cite(tampon_));
+                       ? "connection closed by the server"
+                       : "connection closed by the server in the middle of the line " + cite(tampon_));
     }
   }
 }

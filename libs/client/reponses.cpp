@@ -17,7 +17,7 @@ using std::string_view;
 
 [[noreturn]] void inattendue(string_view demande, string_view ligne) {
   throw erreur(erreur::sorte::inattendue,
-               "reponse inattendue a " + std::string(demande) + " : " + cite(ligne));
+               "unexpected reply to " + std::string(demande) + ": " + cite(ligne));
 }
 
 // The line without its CR LF; nullopt when it does not end in CR LF.
@@ -117,9 +117,9 @@ std::vector<T> lit_liste(requete r, string_view mot, string_view entete, string_
   const auto n = naturel<std::size_t>(entete.substr(mot.size()));
   if (!n) inattendue(nom(r), ligne);
   if (*n > max_elements) {
-    throw erreur(erreur::sorte::inattendue, "reponse inattendue a " + std::string(nom(r)) +
-                                                " : plus de " + std::to_string(max_elements) +
-                                                " elements annonces dans " + cite(ligne));
+    throw erreur(erreur::sorte::inattendue, "unexpected reply to " + std::string(nom(r)) +
+                                                ": more than " + std::to_string(max_elements) +
+                                                " items announced in " + cite(ligne));
   }
   std::vector<T> liste;
   // Grown as the lines arrive: the count alone never decides an allocation.
@@ -129,7 +129,7 @@ std::vector<T> lit_liste(requete r, string_view mot, string_view entete, string_
     const auto c = corps(l);
     const auto e = c ? element(*c) : std::nullopt;
     if (!e) {
-      inattendue(std::string(nom(r)) + " (ligne " + std::to_string(i + 1) + " sur " +
+      inattendue(std::string(nom(r)) + " (line " + std::to_string(i + 1) + " of " +
                      std::to_string(*n) + ")",
                  l);
     }
@@ -150,7 +150,7 @@ reponse lit_reponse(requete r, source_lignes& lignes) {
   const auto c = corps(ligne);
   if (!c) inattendue(nom(r), ligne);
   if (*c == "ERREUR SYNTAXE") {
-    throw erreur(erreur::sorte::syntaxe, std::string(nom(r)) + " refusee : ERREUR SYNTAXE");
+    throw erreur(erreur::sorte::syntaxe, std::string(nom(r)) + " refused: ERREUR SYNTAXE");
   }
   std::optional<int> n;
   switch (r) {
@@ -199,12 +199,12 @@ void lit_accord(accord a, source_lignes& lignes) {
                                                               : "OK";
   if (c == acceptation) return;
   if (c == "ERREUR SYNTAXE") {
-    throw erreur(erreur::sorte::syntaxe, std::string(demande) + " refusee : ERREUR SYNTAXE");
+    throw erreur(erreur::sorte::syntaxe, std::string(demande) + " refused: ERREUR SYNTAXE");
   }
   if (a == accord::enregistrement && c == "ERREUR COULEUR UTILISEE") {
     throw erreur(erreur::sorte::couleur_utilisee,
-                 "PUT COULEUR VAISSEAU refusee : ERREUR COULEUR UTILISEE (couleur prise ou "
-                 "arene pleine)");
+                 "PUT COULEUR VAISSEAU refused: ERREUR COULEUR UTILISEE (colour taken or "
+                 "arena full)");
   }
   inattendue(demande, ligne);
 }
@@ -228,7 +228,7 @@ statistiques lit_stats(string_view corps) {
     const string_view champ = reste.substr(0, espace);
     const std::size_t egal = champ.find('=');
     if (egal == 0 || egal == string_view::npos || egal + 1 == champ.size()) {
-      inattendue("GET STATS (champ " + cite(champ) + ")", ligne);
+      inattendue("GET STATS (field " + cite(champ) + ")", ligne);
     }
     const string_view nom_champ = champ.substr(0, egal);
     const string_view valeur = champ.substr(egal + 1);
@@ -236,15 +236,15 @@ statistiques lit_stats(string_view corps) {
     const auto connu = std::find(connus.begin(), connus.end(), nom_champ);
     if (connu != connus.end()) {
       const auto i = static_cast<std::size_t>(connu - connus.begin());
-      if (vus[i]) inattendue("GET STATS (champ " + std::string(nom_champ) + " repete)", ligne);
+      if (vus[i]) inattendue("GET STATS (field " + std::string(nom_champ) + " repeated)", ligne);
       vus[i] = true;
       if (i == 0) {
         const auto v = flottant(valeur, std::chars_format::fixed);
-        if (!v || valeur.starts_with('-')) inattendue("GET STATS (champ ticks_s)", ligne);
+        if (!v || valeur.starts_with('-')) inattendue("GET STATS (field ticks_s)", ligne);
         s.ticks_par_seconde = *v;
       } else {
         const auto v = naturel<std::int64_t>(valeur);
-        if (!v) inattendue("GET STATS (champ " + std::string(nom_champ) + ")", ligne);
+        if (!v) inattendue("GET STATS (field " + std::string(nom_champ) + ")", ligne);
         s.*entiers[i - 1] = *v;
       }
     }
@@ -252,7 +252,7 @@ statistiques lit_stats(string_view corps) {
     reste.remove_prefix(espace + 1);
   }
   for (std::size_t i = 0; i < connus.size(); ++i) {
-    if (!vus[i]) inattendue("GET STATS (champ " + std::string(connus[i]) + " absent)", ligne);
+    if (!vus[i]) inattendue("GET STATS (field " + std::string(connus[i]) + " missing)", ligne);
   }
   return s;
 }

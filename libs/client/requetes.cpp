@@ -21,7 +21,7 @@ std::string_view ligne(requete r) {
     case requete::droite: return "PUT ACTION DROITE\r\n";
     case requete::tire: return "PUT ACTION TIRE\r\n";
   }
-  throw std::invalid_argument("jeu_client::ligne : requete inconnue");
+  throw std::invalid_argument("jeu_client::ligne: unknown request");
 }
 
 namespace interne {

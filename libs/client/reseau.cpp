@@ -10,7 +10,12 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <condition_variable>
 #include <memory>
+#include <mutex>
+#include <system_error>
+#include <thread>
+#include <utility>
 
 #include "jeu_client.h"
 
@@ -35,29 +40,80 @@ bool attend(int fd, short evenement, const echeance& e) {
 }
 
 [[noreturn]] void echec(erreur::sorte s, const std::string& quoi, int code) {
-  throw erreur(s, quoi + " : " + std::strerror(code));
+  throw erreur(s, quoi + ": " + std::strerror(code));
 }
 
 [[noreturn]] void depasse(const echeance& e, const char* quoi) {
-  throw erreur(erreur::sorte::delai, std::string(quoi) + " : delai de " +
-                                         std::to_string(e.delai.count()) + " ms depasse");
+  throw erreur(erreur::sorte::delai, std::string(quoi) + ": nothing within " +
+                                         std::to_string(e.delai.count()) + " ms");
 }
 
 }  // namespace
 
-int connecte(const std::string& hote, int port, const echeance& e) {
-  const std::string qui = "connexion a " + hote + " port " + std::to_string(port);
-  if (port < 0 || port > 65535) throw erreur(erreur::sorte::connexion, qui + " : port invalide");
+namespace {
+
+// A name being resolved on a thread of its own, shared with the caller,
+// who may stop waiting for it.
+struct resolution {
+  std::mutex verrou;
+  std::condition_variable fin;
+  bool finie = false;
+  int code = 0;
+  addrinfo* adresses = nullptr;
+  ~resolution() {
+    if (adresses) freeaddrinfo(adresses);
+  }
+};
+
+}  // namespace
+
+adresses_resolues resout(const std::string& hote, int port, const echeance& e,
+                          fonction_resolution resous) {
+  const std::string qui = "connecting to " + hote + " port " + std::to_string(port);
+  if (port < 0 || port > 65535) throw erreur(erreur::sorte::connexion, qui + ": invalid port");
+  const std::string service = std::to_string(port);
   addrinfo indices{};
   indices.ai_family = AF_UNSPEC;
   indices.ai_socktype = SOCK_STREAM;
+  indices.ai_flags = AI_NUMERICHOST | AI_NUMERICSERV;
   addrinfo* adresses = nullptr;
-  const int r = getaddrinfo(hote.c_str(), std::to_string(port).c_str(), &indices, &adresses);
-  if (r != 0) throw erreur(erreur::sorte::connexion, qui + " : " + gai_strerror(r));
-  const std::unique_ptr<addrinfo, void (*)(addrinfo*)> garde(adresses, freeaddrinfo);
+  // An address written as numbers never asks a name server: no thread.
+  int r = resous(hote.c_str(), service.c_str(), &indices, &adresses);
+  if (r == 0) return adresses_resolues(adresses, freeaddrinfo);
+  if (r != EAI_NONAME) throw erreur(erreur::sorte::connexion, qui + ": " + gai_strerror(r));
 
-  std::string derniere = "aucune adresse";
-  for (const addrinfo* a = adresses; a; a = a->ai_next) {
+  // getaddrinfo has no deadline: it runs on a thread that the caller leaves
+  // behind when the delay is over; the thread frees what it found.
+  indices.ai_flags = AI_NUMERICSERV;
+  const auto etat = std::make_shared<resolution>();
+  try {
+    std::thread([etat, hote, service, indices, resous] {
+      addrinfo* trouvees = nullptr;
+      const int code = resous(hote.c_str(), service.c_str(), &indices, &trouvees);
+      const std::lock_guard garde(etat->verrou);
+      etat->code = code;
+      etat->adresses = code == 0 ? trouvees : nullptr;
+      etat->finie = true;
+      etat->fin.notify_all();
+    }).detach();
+  } catch (const std::system_error& s) {
+    throw erreur(erreur::sorte::connexion, qui + ": no thread to resolve the name (" + s.what() + ")");
+  }
+  std::unique_lock garde(etat->verrou);
+  if (!etat->fin.wait_until(garde, e.fin, [&] { return etat->finie; })) {
+    throw erreur(erreur::sorte::connexion, qui + ": name not resolved within " +
+                                               std::to_string(e.delai.count()) + " ms");
+  }
+  r = etat->code;
+  if (r != 0) throw erreur(erreur::sorte::connexion, qui + ": " + gai_strerror(r));
+  return adresses_resolues(std::exchange(etat->adresses, nullptr), freeaddrinfo);
+}
+
+int connecte(const std::string& hote, int port, const echeance& e) {
+  const std::string qui = "connecting to " + hote + " port " + std::to_string(port);
+  const adresses_resolues adresses = resout(hote, port, e);
+  std::string derniere = "no address";
+  for (const addrinfo* a = adresses.get(); a; a = a->ai_next) {
     const int fd =
         socket(a->ai_family, a->ai_socktype | SOCK_NONBLOCK | SOCK_CLOEXEC, a->ai_protocol);
     if (fd < 0) {
@@ -82,7 +138,7 @@ int connecte(const std::string& hote, int port, const echeance& e) {
     derniere = std::strerror(code);
     if (code == ETIMEDOUT) break;  // the delay is spent
   }
-  throw erreur(erreur::sorte::connexion, qui + " : " + derniere);
+  throw erreur(erreur::sorte::connexion, qui + ": " + derniere);
 }
 
 void ecrit(int fd, std::string_view octets, const echeance& e) {
@@ -93,9 +149,9 @@ void ecrit(int fd, std::string_view octets, const echeance& e) {
     } else if (n < 0 && errno == EINTR) {
       continue;
     } else if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
-      if (!attend(fd, POLLOUT, e)) depasse(e, "ecriture");
+      if (!attend(fd, POLLOUT, e)) depasse(e, "write");
     } else {
-      echec(erreur::sorte::fermee, "connexion perdue en ecriture", errno);
+      echec(erreur::sorte::fermee, "connection lost while writing", errno);
     }
   }
 }
@@ -104,7 +160,7 @@ bool lit(int fd, std::string& tampon, const echeance& e) {
   for (;;) {
     // Checked before reading too: a peer sending a byte now and then must
     // not stretch a reply beyond the delay.
-    if (horloge::now() >= e.fin) depasse(e, "pas de reponse complete");
+    if (horloge::now() >= e.fin) depasse(e, "no complete reply");
     char bloc[65536];
     const ssize_t n = recv(fd, bloc, sizeof bloc, 0);
     if (n > 0) {
@@ -114,9 +170,9 @@ bool lit(int fd, std::string& tampon, const echeance& e) {
     if (n == 0) return false;
     if (errno == EINTR) continue;
     if (errno != EAGAIN && errno != EWOULDBLOCK) {
-      echec(erreur::sorte::fermee, "connexion perdue en lecture", errno);
+      echec(erreur::sorte::fermee, "connection lost while reading", errno);
     }
-    if (!attend(fd, POLLIN, e)) depasse(e, "pas de reponse complete");
+    if (!attend(fd, POLLIN, e)) depasse(e, "no complete reply");
   }
 }
 

@@ -2,7 +2,10 @@
 
 // The POSIX socket calls, each bounded by a deadline.
 
+#include <netdb.h>
+
 #include <chrono>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -16,10 +19,20 @@ struct echeance {
   std::chrono::milliseconds delai;
 };
 
+using fonction_resolution = int (*)(const char*, const char*, const addrinfo*, addrinfo**);
+using adresses_resolues = std::unique_ptr<addrinfo, void (*)(addrinfo*)>;
+
+// The addresses of `hote` on `port`, given to `resous` (getaddrinfo or a
+// test's own). An address written as numbers is read at once; a name is
+// resolved on a thread of its own, which is left to finish alone when `e`
+// comes first. Throws erreur(connexion) naming the host and the failure.
+adresses_resolues resout(const std::string& hote, int port, const echeance& e,
+                          fonction_resolution resous = getaddrinfo);
+
 // A TCP socket connected to `hote` (a name or an address) on `port`:
 // non-blocking, close-on-exec, without Nagle's delay. Each address of the
-// name is tried in turn until `e`. Throws erreur(connexion) naming the host
-// and the last failure.
+// name is tried in turn until `e`, the resolution included. Throws
+// erreur(connexion) naming the host and the last failure.
 int connecte(const std::string& hote, int port, const echeance& e);
 
 // Writes all of `octets` (in one send when the socket has room for them).

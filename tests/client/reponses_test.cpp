@@ -96,11 +96,11 @@ const std::vector<cas> table = {
     {requete::stats, stats_base + "\r\n", "39.9 85 140 20 1 18 40 812 | " + stats_base.substr(10)},
     {requete::stats, stats("ticks_s", "v=2 ticks_s"),
      "39.9 85 140 20 1 18 40 812 | v=2 " + stats_base.substr(10)},
-    {requete::tire, "ERREUR SYNTAXE\r\n", syntaxe + " PUT ACTION TIRE refusee"},
-    {requete::tire, "OK\n", inattendue + R"( reponse inattendue a PUT ACTION TIRE : "OK\n")"},
+    {requete::tire, "ERREUR SYNTAXE\r\n", syntaxe + " PUT ACTION TIRE refused"},
+    {requete::tire, "OK\n", inattendue + R"( unexpected reply to PUT ACTION TIRE: "OK\n")"},
     {requete::tire, "OK\r\r\n", inattendue},
     {requete::tire, "BONJOUR\x01\xff\r\n",
-     inattendue + R"( reponse inattendue a PUT ACTION TIRE : "BONJOUR\x01\xff\r\n")"},
+     inattendue + R"( unexpected reply to PUT ACTION TIRE: "BONJOUR\x01\xff\r\n")"},
     {requete::statut, "ERREUR COULEUR UTILISEE\r\n", inattendue},
     {requete::statut, "PUT STATUT zombie\r\n", inattendue},
     {requete::vaisseaux, "PUT BALLES 0\r\n", inattendue},
@@ -111,9 +111,9 @@ const std::vector<cas> table = {
     {requete::taille_plateau, "PUT TAILLE PLATEAU 990  990\r\n", inattendue},
     {requete::vaisseaux, "PUT VAISSEAUX -1\r\n", inattendue},
     {requete::vaisseaux, "PUT VAISSEAUX 1000001\r\n",
-     inattendue + " reponse inattendue a GET VAISSEAUX : plus de 1000000"},
+     inattendue + " unexpected reply to GET VAISSEAUX: more than 1000000"},
     {requete::vaisseaux, "PUT VAISSEAUX 2\r\n1 2 0. 5 7\r\n1 2 0. 5\r\n",
-     inattendue + R"( reponse inattendue a GET VAISSEAUX (ligne 2 sur 2) : "1 2 0. 5\r\n")"},
+     inattendue + R"( unexpected reply to GET VAISSEAUX (line 2 of 2): "1 2 0. 5\r\n")"},
     {requete::vaisseaux, "PUT VAISSEAUX 1\r\n1 2 0. 5 7 8\r\n", inattendue},
     {requete::vaisseaux, "PUT VAISSEAUX 1\r\n1 2 3 5 7\r\n",
      inattendue},  // an angle has "." or "e"
@@ -128,32 +128,32 @@ const std::vector<cas> table = {
     {requete::cubes, "PUT CUBES 2\r\n1 2 3 4\r\nERREUR SYNTAXE\r\n", inattendue},
     {requete::stats, "PUT STATS\r\n", inattendue},
     {requete::stats, stats(" balles=40", ""),
-     inattendue + " reponse inattendue a GET STATS (champ balles absent)"},
+     inattendue + " unexpected reply to GET STATS (field balles missing)"},
     {requete::stats, stats("balles=40", "balles=4 balles=40"),
-     inattendue + " reponse inattendue a GET STATS (champ balles repete)"},
+     inattendue + " unexpected reply to GET STATS (field balles repeated)"},
     {requete::stats, stats("812", "812 "), inattendue},
     {requete::stats, stats("812", "812 x"), inattendue},
     {requete::stats, stats("812", "812 =1"), inattendue},
     {requete::stats, stats("39.9", "4e1"), inattendue},
     {requete::stats, stats("=85", "=8.5"), inattendue},
     {requete::stats, stats("=20", "=-20"), inattendue},
-    {requete::statut, "", fermee + " connexion fermee par le serveur"},
+    {requete::statut, "", fermee + " connection closed by the server"},
     {requete::statut, "PUT STAT",
-     fermee + R"( connexion fermee par le serveur au milieu de la ligne "PUT STAT")"},
+     fermee + R"( connection closed by the server in the middle of the line "PUT STAT")"},
     {requete::vaisseaux, "PUT VAISSEAUX 2\r\n1 2 0. 5 7\r\n", fermee},
     {requete::vaisseaux, "PUT VAISSEAUX 1\r\n" + std::string(5000, '7') + "\r\n",
-     inattendue + R"( ligne de plus de 4096 octets : "7777)"},
+     inattendue + R"( line longer than 4096 bytes: "7777)"},
 };
 
 TEST(Reponses, EveryFormWholeAndByteByByte) {
   for (const cas& c : table) {
     const bool erreur_attendue = c.attendu.starts_with('!');
     // After a reply that parses, the next line must be the one after it.
-    const std::string octets = c.octets + (erreur_attendue ? "" : "SUITE\r\n");
+    const std::string octets = c.octets + (erreur_attendue ? "": "SUITE\r\n");
     for (const std::size_t morceau : {octets.size() + 1, std::size_t{1}}) {
       const std::string obtenu = lit_octets(octets, morceau, [&](source_lignes& l) {
         std::string t = texte(lit_reponse(c.r, l));
-        return erreur_attendue || l.suivante() == "SUITE\r\n" ? t : "no SUITE after " + t;
+        return erreur_attendue || l.suivante() == "SUITE\r\n" ? t: "no SUITE after " + t;
       });
       EXPECT_TRUE(erreur_attendue ? obtenu.starts_with(c.attendu) : obtenu == c.attendu)
           << cite(c.octets) << "\n gave " << obtenu;
@@ -168,11 +168,11 @@ TEST(Reponses, Accords) {
   } accords[] = {
       {accord::enregistrement, "VAISSEAU ENREGISTRE\r\n", ""},
       {accord::enregistrement, "ERREUR COULEUR UTILISEE\r\n", couleur_utilisee},
-      {accord::enregistrement, "ERREUR SYNTAXE\r\n", syntaxe + " PUT COULEUR VAISSEAU refusee"},
+      {accord::enregistrement, "ERREUR SYNTAXE\r\n", syntaxe + " PUT COULEUR VAISSEAU refused"},
       {accord::enregistrement, "OK\r\n",
-       inattendue + R"( reponse inattendue a PUT COULEUR VAISSEAU : "OK\r\n")"},
+       inattendue + R"( unexpected reply to PUT COULEUR VAISSEAU: "OK\r\n")"},
       {accord::spectateur, "SPECTATEUR ENREGISTRE\r\n", ""},
-      {accord::spectateur, "ERREUR SYNTAXE\r\n", syntaxe + " PUT SPECTATEUR refusee"},
+      {accord::spectateur, "ERREUR SYNTAXE\r\n", syntaxe + " PUT SPECTATEUR refused"},
       {accord::spectateur, "ERREUR COULEUR UTILISEE\r\n", inattendue},
       {accord::depart, "OK\r\n", ""},
       {accord::depart, "", fermee},

@@ -9,8 +9,12 @@
 #include <unistd.h>
 
 #include <array>
+#include <atomic>
+#include <future>
 #include <string>
+#include <thread>
 
+#include "client/reseau.h"
 #include "jeu_client.h"
 
 // Every send of this program comes here first (linker --wrap=send): the
@@ -61,7 +65,7 @@ struct pair_scripte {
     if (poll(&p, 1, 5000) != 1) return "";
     char bloc[4096];
     const ssize_t n = recv(fd, bloc, sizeof bloc, 0);
-    return n > 0 ? std::string(bloc, static_cast<std::size_t>(n)) : "";
+    return n > 0 ? std::string(bloc, static_cast<std::size_t>(n)): "";
   }
   int ecoute = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
   int fd = -1;
@@ -104,7 +108,7 @@ TEST(Transport, FramesAndRefusals) {
   // next request gets its own reply.
   pair.ecrit("OK\r\nERREUR SYNTAXE\r\nPUT BALLES 1\r\n1 2 3\r\nPUT STATUT mort\r\n");
   constexpr std::array refusee{requete::gauche, requete::stats, requete::balles};
-  EXPECT_EQ(erreur_de([&] { c.trame(refusee); }), "5 GET STATS refusee : ERREUR SYNTAXE");
+  EXPECT_EQ(erreur_de([&] { c.trame(refusee); }), "5 GET STATS refused: ERREUR SYNTAXE");
   EXPECT_EQ(c.etat(), statut::mort);
   pair.ecrit("OK\r\n");
   c.quitte();
@@ -119,13 +123,13 @@ TEST(Transport, PeerFailures) {
     bool ferme;
     std::string attendu;
   } cas[] = {
-      {"", false, "2 pas de reponse complete : delai de 200 ms depasse (reponse a GET VAISSEAUX)"},
-      {"BONJOUR\r\n", false, R"(3 reponse inattendue a GET VAISSEAUX : "BONJOUR\r\n")"},
+      {"", false, "2 no complete reply: nothing within 200 ms (reply to GET VAISSEAUX)"},
+      {"BONJOUR\r\n", false, R"(3 unexpected reply to GET VAISSEAUX: "BONJOUR\r\n")"},
       {"PUT VAISSEAUX 999999999999\r\n", false,
-       "3 reponse inattendue a GET VAISSEAUX : plus de 1000000"},
-      {std::string(10000, 'z'), false, "3 ligne de plus de 4096 octets"},
+       "3 unexpected reply to GET VAISSEAUX: more than 1000000"},
+      {std::string(10000, 'z'), false, "3 line longer than 4096 bytes"},
       {"PUT VAISSEAUX 2\r\n1 2 0. 5 7\r\n3 4", true,
-       R"(1 connexion fermee par le serveur au milieu de la ligne "3 4")"},
+       R"(1 connection closed by the server in the middle of the line "3 4")"},
   };
   for (const auto& [octets, ferme, attendu] : cas) {
     pair_scripte pair;
@@ -134,7 +138,7 @@ TEST(Transport, PeerFailures) {
     if (ferme) shutdown(pair.fd, SHUT_WR);
     EXPECT_TRUE(erreur_de([&] { c.vaisseaux(); }).starts_with(attendu)) << attendu;
     EXPECT_EQ(c.descripteur(), -1);
-    EXPECT_EQ(erreur_de([&] { c.etat(); }), "1 connexion deja fermee");
+    EXPECT_EQ(erreur_de([&] { c.etat(); }), "1 connection already closed");
   }
 }
 
@@ -146,7 +150,54 @@ TEST(Transport, ConnectionRefused) {
   }
   EXPECT_TRUE(erreur_de([&] {
                 connexion::ouvre("127.0.0.1", port);
-              }).starts_with("0 connexion a 127.0.0.1"));
+              }).starts_with("0 connecting to 127.0.0.1"));
+}
+
+TEST(Transport, ANameIsResolved) {
+  pair_scripte pair;
+  connexion c = connexion::ouvre("localhost", pair.port);
+  EXPECT_GE(c.descripteur(), 0);
+}
+
+// A name server that answers only when the test lets it: numeric
+// addresses are read at once, names wait for `reponds`.
+std::promise<void> reponds;
+const std::shared_future<void> reponse_permise = reponds.get_future().share();
+std::atomic<int> appels{0};
+std::atomic<int> noms_finis{0};
+
+int resolveur_lent(const char* hote, const char* service, const addrinfo* indices,
+                   addrinfo** adresses) {
+  ++appels;
+  if (indices->ai_flags & AI_NUMERICHOST) return getaddrinfo(hote, service, indices, adresses);
+  reponse_permise.wait();
+  ++noms_finis;
+  return EAI_AGAIN;
+}
+
+TEST(Resolution, ASlowNameServerDoesNotOutlastTheDelay) {
+  appels = 0;
+  // Without a deadline on the resolution this call would wait for ever.
+  EXPECT_EQ(erreur_de([] { interne::resout("lent.invalid", 80, interne::echeance(100ms), resolveur_lent); }),
+            "0 connecting to lent.invalid port 80: name not resolved within 100 ms");
+  EXPECT_EQ(appels, 2) << "the numeric reading, then the name";
+  EXPECT_EQ(noms_finis, 0);
+  // The resolver's thread, left behind, ends once its answer comes.
+  reponds.set_value();
+  for (int i = 0; i < 1000 && noms_finis == 0; ++i) std::this_thread::sleep_for(10ms);
+  EXPECT_EQ(noms_finis, 1);
+}
+
+TEST(Resolution, NumericAddressesAreReadWithoutANameServer) {
+  for (const auto& [hote, famille] : {std::pair{"127.0.0.1", AF_INET}, std::pair{"::1", AF_INET6}}) {
+    appels = 0;
+    const auto a = interne::resout(hote, 8080, interne::echeance(100ms), resolveur_lent);
+    ASSERT_NE(a, nullptr);
+    EXPECT_EQ(a->ai_family, famille) << hote;
+    EXPECT_EQ(appels, 1) << hote;
+  }
+  EXPECT_EQ(erreur_de([] { interne::resout("127.0.0.1", 70000, interne::echeance(100ms)); }),
+            "0 connecting to 127.0.0.1 port 70000: invalid port");
 }
 
 }  // namespace

@@ -118,8 +118,9 @@ class erreur : public std::runtime_error {
 
 class connexion {
  public:
-  // Connects to `hote` (a name or an address) on `port`. Every later call
-  // waits at most `delai` for the server. Throws erreur(connexion).
+  // Connects to `hote` (a name or an address) on `port` within `delai`,
+  // resolving the name included. Every later call waits at most `delai` for
+  // the server. Throws erreur(connexion).
   static connexion ouvre(const std::string& hote, int port,
                          std::chrono::milliseconds delai = std::chrono::seconds(5));
 
