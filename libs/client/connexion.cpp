@@ -94,7 +94,10 @@ connexion::connexion(int socket, std::chrono::milliseconds delai)
 connexion::connexion(connexion&& autre) noexcept
     : socket_(std::exchange(autre.socket_, -1)),
       delai_(autre.delai_),
-      entree_(std::move(autre.entree_)) {}
+      entree_(std::move(autre.entree_)),
+      en_cours_(std::move(autre.en_cours_)),
+      limite_connexion_(autre.limite_connexion_),
+      inscription_(autre.inscription_) {}
 
 connexion& connexion::operator=(connexion&& autre) noexcept {
   if (this != &autre) {
@@ -102,6 +105,9 @@ connexion& connexion::operator=(connexion&& autre) noexcept {
     socket_ = std::exchange(autre.socket_, -1);
     delai_ = autre.delai_;
     entree_ = std::move(autre.entree_);
+    en_cours_ = std::move(autre.en_cours_);
+    limite_connexion_ = autre.limite_connexion_;
+    inscription_ = autre.inscription_;
   }
   return *this;
 }
@@ -117,6 +123,46 @@ void connexion::enregistre(couleur_t c) {
 void connexion::devient_spectateur() {
   garde(socket_, entree_,
         [&] { demande_accord(socket_, entree_, ligne_spectateur, accord::spectateur, delai_); });
+}
+
+connexion connexion::demarre(const std::string& hote, int port, std::chrono::milliseconds delai) {
+  const echeance e(delai);
+  connexion c(commence(hote, port, e), delai);
+  c.en_cours_ = "connecting to " + hote + " port " + std::to_string(port);
+  c.limite_connexion_ = e.fin;
+  return c;
+}
+
+bool connexion::etablie() {
+  return garde(socket_, entree_, [&] {
+    if (en_cours_.empty()) return true;
+    if (!connectee(socket_, en_cours_, limite_connexion_, delai_)) return false;
+    en_cours_.clear();
+    return true;
+  });
+}
+
+void connexion::envoie_enregistrement(couleur_t c) {
+  garde(socket_, entree_, [&] {
+    ecrit(socket_, ligne_enregistrement(c), echeance(delai_));
+    inscription_ = static_cast<int>(accord::enregistrement);
+  });
+}
+
+void connexion::envoie_spectateur() {
+  garde(socket_, entree_, [&] {
+    ecrit(socket_, ligne_spectateur, echeance(delai_));
+    inscription_ = static_cast<int>(accord::spectateur);
+  });
+}
+
+void connexion::recoit_inscription() {
+  if (inscription_ < 0) throw std::logic_error("connexion::recoit_inscription: nothing sent");
+  const auto a = static_cast<accord>(std::exchange(inscription_, -1));
+  garde(socket_, entree_, [&] {
+    source_lignes lignes = source(socket_, entree_, echeance(delai_));
+    lit_accord(a, lignes);
+  });
 }
 
 std::vector<reponse> connexion::trame(std::span<const requete> requetes) {

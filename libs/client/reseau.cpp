@@ -109,36 +109,76 @@ adresses_resolues resout(const std::string& hote, int port, const echeance& e,
   return adresses_resolues(std::exchange(etat->adresses, nullptr), freeaddrinfo);
 }
 
+namespace {
+
+// A non-blocking socket for `a` whose connection has started; -1 with
+// `code` set when it could not start.
+int commence_sur(const addrinfo& a, int& code) {
+  const int fd = socket(a.ai_family, a.ai_socktype | SOCK_NONBLOCK | SOCK_CLOEXEC, a.ai_protocol);
+  if (fd < 0) {
+    code = errno;
+    return -1;
+  }
+  code = connect(fd, a.ai_addr, a.ai_addrlen) == 0 ? 0 : errno;
+  if (code == 0 || code == EINPROGRESS) {
+    const int un = 1;
+    setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &un, sizeof un);
+    return fd;
+  }
+  close(fd);
+  return -1;
+}
+
+// The outcome of a connection that was in progress and is now writable.
+int resultat_connexion(int fd) {
+  int code = 0;
+  socklen_t taille = sizeof code;
+  if (getsockopt(fd, SOL_SOCKET, SO_ERROR, &code, &taille) != 0) code = errno;
+  return code;
+}
+
+}  // namespace
+
 int connecte(const std::string& hote, int port, const echeance& e) {
   const std::string qui = "connecting to " + hote + " port " + std::to_string(port);
   const adresses_resolues adresses = resout(hote, port, e);
   std::string derniere = "no address";
   for (const addrinfo* a = adresses.get(); a; a = a->ai_next) {
-    const int fd =
-        socket(a->ai_family, a->ai_socktype | SOCK_NONBLOCK | SOCK_CLOEXEC, a->ai_protocol);
-    if (fd < 0) {
-      derniere = std::strerror(errno);
-      continue;
+    int code = 0;
+    const int fd = commence_sur(*a, code);
+    if (fd >= 0 && code == EINPROGRESS) {
+      code = attend(fd, POLLOUT, e) ? resultat_connexion(fd) : ETIMEDOUT;
     }
-    int code = connect(fd, a->ai_addr, a->ai_addrlen) == 0 ? 0 : errno;
-    if (code == EINPROGRESS) {
-      if (attend(fd, POLLOUT, e)) {
-        socklen_t taille = sizeof code;
-        if (getsockopt(fd, SOL_SOCKET, SO_ERROR, &code, &taille) != 0) code = errno;
-      } else {
-        code = ETIMEDOUT;
-      }
-    }
-    if (code == 0) {
-      const int un = 1;
-      setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &un, sizeof un);
-      return fd;
-    }
-    close(fd);
+    if (code == 0) return fd;
+    if (fd >= 0) close(fd);
     derniere = std::strerror(code);
     if (code == ETIMEDOUT) break;  // the delay is spent
   }
   throw erreur(erreur::sorte::connexion, qui + ": " + derniere);
+}
+
+int commence(const std::string& hote, int port, const echeance& e) {
+  const std::string qui = "connecting to " + hote + " port " + std::to_string(port);
+  const adresses_resolues adresses = resout(hote, port, e);
+  int code = 0;
+  const int fd = commence_sur(*adresses, code);
+  if (fd < 0) throw erreur(erreur::sorte::connexion, qui + ": " + std::strerror(code));
+  return fd;
+}
+
+bool connectee(int fd, const std::string& qui, std::chrono::steady_clock::time_point fin,
+               std::chrono::milliseconds delai) {
+  pollfd p{fd, POLLOUT, 0};
+  if (poll(&p, 1, 0) == 1) {
+    const int code = resultat_connexion(fd);
+    if (code != 0) throw erreur(erreur::sorte::connexion, qui + ": " + std::strerror(code));
+    return true;
+  }
+  if (std::chrono::steady_clock::now() >= fin) {
+    throw erreur(erreur::sorte::connexion,
+                 qui + ": not connected within " + std::to_string(delai.count()) + " ms");
+  }
+  return false;
 }
 
 void ecrit(int fd, std::string_view octets, const echeance& e) {

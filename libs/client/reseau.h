@@ -35,6 +35,17 @@ adresses_resolues resout(const std::string& hote, int port, const echeance& e,
 // erreur(connexion) naming the host and the last failure.
 int connecte(const std::string& hote, int port, const echeance& e);
 
+// A non-blocking socket whose connection to the first address of `hote` has
+// started, without waiting for it (only the name's resolution waits, until
+// `e`). Throws erreur(connexion).
+int commence(const std::string& hote, int port, const echeance& e);
+
+// Whether the connection started on `fd` is established, without waiting.
+// Throws erreur(connexion), with `qui` in its message, when it failed or
+// when `fin` has passed (`delai` is for the message).
+bool connectee(int fd, const std::string& qui, std::chrono::steady_clock::time_point fin,
+               std::chrono::milliseconds delai);
+
 // Writes all of `octets` (in one send when the socket has room for them).
 // Throws erreur(fermee) when the connection is broken, erreur(delai) when
 // the peer has not taken everything by `e`.

@@ -1,5 +1,7 @@
 #include "bots/equipe.h"
 
+#include <poll.h>
+
 #include <algorithm>
 #include <cmath>
 #include <set>
@@ -7,12 +9,30 @@
 
 namespace jeu::bots {
 
-std::vector<jeu_client::couleur_t> couleurs_robots(int nombre) {
+namespace {
+
+// The hue of `c` (0xRRGGBB), in [0, 1).
+double teinte_de(jeu_client::couleur_t c) {
+  const double r = static_cast<double>((c >> 16) & 0xFF) / 255.0;
+  const double g = static_cast<double>((c >> 8) & 0xFF) / 255.0;
+  const double b = static_cast<double>(c & 0xFF) / 255.0;
+  const double haut = std::max({r, g, b});
+  const double bas = std::min({r, g, b});
+  if (haut == bas) return 0.0;
+  const double d = haut - bas;
+  double h = haut == r ? std::fmod((g - b) / d, 6.0) : haut == g ? (b - r) / d + 2.0 : (r - g) / d + 4.0;
+  if (h < 0) h += 6.0;
+  return h / 6.0;
+}
+
+}  // namespace
+
+std::vector<jeu_client::couleur_t> couleurs_robots(int nombre, jeu_client::couleur_t base) {
   std::vector<jeu_client::couleur_t> couleurs;
   std::set<jeu_client::couleur_t> prises;
-  double teinte = 0.0;
+  const double depart = teinte_de(base);
   for (int i = 0; i < nombre; ++i) {
-    teinte = std::fmod(teinte + 0.6180339887498949, 1.0);
+    const double teinte = std::fmod(depart + i * 0.6180339887498949, 1.0);
     // Full saturation, value 1: a bright colour of that hue.
     const double h = teinte * 6.0;
     const double f = h - std::floor(h);
@@ -34,38 +54,66 @@ std::vector<jeu_client::couleur_t> couleurs_robots(int nombre) {
   return couleurs;
 }
 
+std::vector<jeu_client::couleur_t> couleurs_du_robot(
+    int i, int nombre, const std::vector<jeu_client::couleur_t>& toutes) {
+  std::vector<jeu_client::couleur_t> siennes;
+  for (int k = 0; k < couleurs_par_robot; ++k) {
+    siennes.push_back(toutes[static_cast<std::size_t>(k * nombre + i)]);
+  }
+  return siennes;
+}
+
 namespace {
 
 // One thread's share of the robots, frame after frame.
 struct groupe {
   std::vector<robot> robots;
-  std::vector<horloge::duration> allers_retours;
+  commun::histogramme allers_retours;
   std::atomic<int> en_jeu{0};
   std::atomic<std::int64_t> trames{0};
 };
+
+// Longest poll: how soon a thread sees `arret`.
+constexpr auto tranche = std::chrono::milliseconds(100);
 
 void fait_tourner(groupe& g, const options_equipe& o, const std::vector<jeu_client::cube>& cubes,
                   horloge::time_point debut, horloge::time_point fin, const std::atomic<bool>& arret) {
   const auto periode = std::chrono::duration_cast<horloge::duration>(
       std::chrono::duration<double>(1.0 / o.frequence));
   horloge::time_point prochaine = debut;
+  std::vector<pollfd> attentes;
+  std::vector<robot*> qui;
   while (!arret.load() && (o.duree.count() == 0 || horloge::now() < fin)) {
     horloge::time_point maintenant = horloge::now();
-    for (robot& r : g.robots) r.envoie(maintenant);
-    int en_jeu = 0;
-    for (robot& r : g.robots) {
-      if (const auto rt = r.recoit(horloge::now(), cubes)) {
-        g.allers_retours.push_back(*rt);
-        g.trames.fetch_add(1, std::memory_order_relaxed);
-      }
-      en_jeu += r.en_jeu() ? 1 : 0;
+    if (maintenant >= prochaine) {
+      for (robot& r : g.robots) r.agit(maintenant);
+      prochaine += periode;
+      // A thread that fell behind skips the frames it missed instead of rushing.
+      if (prochaine < maintenant) prochaine = maintenant + periode;
     }
+    attentes.clear();
+    qui.clear();
+    for (robot& r : g.robots) {
+      if (const short e = r.attente(); e != 0 && r.descripteur() >= 0) {
+        attentes.push_back({r.descripteur(), e, 0});
+        qui.push_back(&r);
+      }
+    }
+    const auto jusqua = std::min(prochaine - horloge::now(), std::chrono::duration_cast<horloge::duration>(tranche));
+    const int ms = static_cast<int>(std::max<long long>(0, std::chrono::ceil<std::chrono::milliseconds>(jusqua).count()));
+    if (poll(attentes.data(), attentes.size(), ms) > 0) {
+      for (std::size_t i = 0; i < attentes.size(); ++i) {
+        if (attentes[i].revents == 0) continue;
+        if (const auto rt = qui[i]->avance(horloge::now(), cubes)) {
+          g.allers_retours.enregistre(static_cast<std::uint64_t>(
+              std::chrono::duration_cast<std::chrono::microseconds>(*rt).count()));
+          g.trames.fetch_add(1, std::memory_order_relaxed);
+        }
+      }
+    }
+    int en_jeu = 0;
+    for (const robot& r : g.robots) en_jeu += r.en_jeu() ? 1 : 0;
     g.en_jeu.store(en_jeu, std::memory_order_relaxed);
-    prochaine += periode;
-    maintenant = horloge::now();
-    // A thread that fell behind skips the frames it missed instead of rushing.
-    if (prochaine < maintenant) prochaine = maintenant;
-    std::this_thread::sleep_until(prochaine);
   }
   for (robot& r : g.robots) r.termine(horloge::now());
 }
@@ -76,11 +124,12 @@ bilan_equipe lance_equipe(const options_equipe& o, const std::vector<jeu_client:
                           const std::atomic<bool>& arret, const suivi& chaque_seconde) {
   const int fils = std::clamp(o.fils, 1, std::max(1, o.nombre));
   std::vector<groupe> groupes(static_cast<std::size_t>(fils));
-  const std::vector<jeu_client::couleur_t> couleurs = couleurs_robots(o.nombre);
+  const std::vector<jeu_client::couleur_t> toutes =
+      couleurs_robots(o.nombre * couleurs_par_robot, o.couleur_base);
   for (int i = 0; i < o.nombre; ++i) {
     groupes[static_cast<std::size_t>(i % fils)].robots.emplace_back(
-        couleurs[static_cast<std::size_t>(i)], o.sortes[static_cast<std::size_t>(i) % o.sortes.size()],
-        o.hote, o.port, o.delai);
+        couleurs_du_robot(i, o.nombre, toutes), o.sortes[static_cast<std::size_t>(i) % o.sortes.size()], o.hote,
+        o.port, o.delai);
   }
   const horloge::time_point debut = horloge::now();
   const horloge::time_point fin = debut + o.duree;
@@ -116,9 +165,7 @@ bilan_equipe lance_equipe(const options_equipe& o, const std::vector<jeu_client:
     const groupe& g = groupes[static_cast<std::size_t>(i % fils)];
     b.robots.push_back(g.robots[static_cast<std::size_t>(i / fils)].bilan());
   }
-  for (const groupe& g : groupes) {
-    b.allers_retours.insert(b.allers_retours.end(), g.allers_retours.begin(), g.allers_retours.end());
-  }
+  for (const groupe& g : groupes) b.allers_retours.fusionne(g.allers_retours);
   return b;
 }
 

@@ -2,6 +2,7 @@
 // colour, polls and acts at a fixed rate, and comes back on a new
 // connection when its ship is destroyed.
 #include <CLI/CLI.hpp>
+#include <algorithm>
 #include <atomic>
 #include <csignal>
 #include <cstdio>
@@ -9,6 +10,7 @@
 #include <thread>
 
 #include "bots/equipe.h"
+#include "bots/observateur.h"
 #include "jeu_client.h"
 #include "bots/tableau.h"
 #include "commun/limite_fichiers.h"
@@ -42,6 +44,12 @@ int main(int argc, char** argv) {
       ->capture_default_str()->check(CLI::Range(0.1, 200.0));
   app.add_option("--fils", o.fils, "threads driving the robots")
       ->capture_default_str()->check(CLI::Range(1, 64));
+  app.add_option("--couleur", o.couleur_base,
+                 "the first robot's colour (0xRRGGBB); the others spread from its hue")
+      ->capture_default_str();
+  double delai_s = 5;
+  app.add_option("--delai", delai_s, "seconds to wait for the server before giving up on a step")
+      ->capture_default_str()->check(CLI::Range(0.1, 3600.0));
   app.add_flag("-q,--silencieux,--muet", muet, "no progress line each second");
   if (auto sortie = jeu::commun::analyse(app, argc, argv)) return jeu::commun::termine(*sortie);
 
@@ -51,43 +59,50 @@ int main(int argc, char** argv) {
     o.sortes = {*lit_comportement(sorte)};
   }
   o.duree = std::chrono::milliseconds(static_cast<long long>(duree_s * 1000));
+  o.delai = std::chrono::milliseconds(static_cast<long long>(delai_s * 1000));
   jeu::commun::leve_limite_fichiers();
   std::signal(SIGINT, sur_signal);
   std::signal(SIGTERM, sur_signal);
   std::signal(SIGPIPE, SIG_IGN);
 
   // The cubes never change: one spectator's connection reads them for all,
-  // then reports the server's figures each second.
-  std::vector<jeu_client::cube> cubes;
-  std::optional<jeu_client::connexion> spectateur;
-  try {
-    spectateur.emplace(jeu_client::connexion::ouvre(o.hote, o.port, o.delai));
-    spectateur->devient_spectateur();
-    cubes = spectateur->cubes();
-  } catch (const jeu_client::erreur& e) {
-    std::fprintf(stderr, "jeu-bots: %s:%d: %s\n", o.hote.c_str(), o.port, e.what());
+  // then the server's figures each second.
+  observateur spectateur(o.hote, o.port, o.delai);
+  spectateur.attend(horloge::now() + o.delai, arret);
+  if (!spectateur.cubes()) {
+    const std::string pourquoi = arret.load()                          ? "stopped before playing"
+                                 : spectateur.derniere_erreur().empty() ? "no reply in time"
+                                                                        : spectateur.derniere_erreur();
+    std::fprintf(stderr, "jeu-bots: %s:%d: %s\n", o.hote.c_str(), o.port, pourquoi.c_str());
     return 1;
   }
   std::fprintf(stderr, "jeu-bots: %d robots on %s:%d, %g frames/s each; Ctrl-C stops them\n",
                o.nombre, o.hote.c_str(), o.port, o.frequence);
 
-  const bilan_equipe b = lance_equipe(o, cubes, arret, [&](int en_jeu, std::int64_t trames) {
+  const bilan_equipe b = lance_equipe(o, *spectateur.cubes(), arret, [&](int en_jeu, std::int64_t trames) {
     if (muet) return;
+    spectateur.demande_stats();
+    spectateur.attend(horloge::now() + std::chrono::milliseconds(200), arret);
     std::string serveur;
-    try {
-      const jeu_client::statistiques s = spectateur->stats();
+    if (const auto& s = spectateur.stats()) {
       char texte[160];
       std::snprintf(texte, sizeof texte,
                     " | server: %.1f ticks/s, tick p99 %lld us, %lld requests/s",
-                    s.ticks_par_seconde, static_cast<long long>(s.p99_tick_us),
-                    static_cast<long long>(s.requetes_par_seconde));
+                    s->ticks_par_seconde, static_cast<long long>(s->p99_tick_us),
+                    static_cast<long long>(s->requetes_par_seconde));
       serveur = texte;
-    } catch (const jeu_client::erreur& e) {
-      serveur = std::string(" | server: ") + e.what();
+    } else if (!spectateur.derniere_erreur().empty()) {
+      serveur = " | server: " + spectateur.derniere_erreur();
     }
     std::fprintf(stderr, "%d/%d robots in play, %lld frames/s%s\n", en_jeu, o.nombre,
                  static_cast<long long>(trames), serveur.c_str());
   });
   std::fputs(tableau(b).c_str(), stdout);
+  const bool joue = std::any_of(b.robots.begin(), b.robots.end(), [](const bilan_robot& r) { return r.vies > 0; });
+  if (!joue) {
+    std::fprintf(stderr, "jeu-bots: no robot could play (%s)\n",
+                 b.robots.empty() ? "none" : b.robots.front().derniere_erreur.c_str());
+    return 1;
+  }
   return 0;
 }

@@ -1,5 +1,7 @@
 #include "bots/robot.h"
 
+#include <poll.h>
+
 #include <algorithm>
 #include <utility>
 
@@ -12,49 +14,79 @@ namespace {
 // After a failure, wait this long before the next connection.
 constexpr auto pause_echec = std::chrono::seconds(1);
 
+std::string en_ms(std::chrono::milliseconds d) { return std::to_string(d.count()) + " ms"; }
+
 }  // namespace
 
-robot::robot(jeu_client::couleur_t couleur, comportement sorte, std::string hote, int port,
-             std::chrono::milliseconds delai)
-    : hote_(std::move(hote)), port_(port), delai_(delai) {
-  bilan_.couleur = couleur;
+robot::robot(std::vector<jeu_client::couleur_t> couleurs, comportement sorte, std::string hote,
+             int port, std::chrono::milliseconds delai)
+    : couleurs_(std::move(couleurs)), hote_(std::move(hote)), port_(port), delai_(delai) {
+  bilan_.couleur = couleurs_.at(0);
   bilan_.sorte = sorte;
 }
 
 void robot::perd_connexion(const std::string& pourquoi, horloge::time_point maintenant) {
   fin_de_vie(maintenant);
   connexion_.reset();
+  etape_ = etape::attente;
   trame_.clear();
   bilan_.derniere_erreur = pourquoi;
   reessai_ = maintenant + pause_echec;
 }
 
 void robot::fin_de_vie(horloge::time_point maintenant) {
-  if (vivant_) bilan_.en_vie += maintenant - ne_le_;
-  vivant_ = false;
+  if (etape_ == etape::jeu) bilan_.en_vie += maintenant - ne_le_;
   actions_.clear();
   vitesse_ = 0;
 }
 
-void robot::envoie(horloge::time_point maintenant) {
-  if (!vivant_) {
-    if (maintenant < reessai_) return;
-    try {
-      // A connection whose ship was destroyed cannot register again.
-      connexion_.reset();
-      jeu_client::connexion c = jeu_client::connexion::ouvre(hote_, port_, delai_);
-      c.enregistre(bilan_.couleur);
-      connexion_.emplace(std::move(c));
-    } catch (const jeu_client::erreur& e) {
-      // A colour taken (by another program, or a ship of ours not yet
-      // removed) is tried again at a later frame.
-      perd_connexion(e.what(), maintenant);
-      return;
-    }
-    vivant_ = true;
-    ne_le_ = maintenant;
-    ++bilan_.vies;
+int robot::descripteur() const { return connexion_ ? connexion_->descripteur() : -1; }
+
+short robot::attente() const {
+  switch (etape_) {
+    case etape::connexion: return POLLOUT;
+    case etape::inscription: return POLLIN;
+    case etape::jeu: return trame_.empty() ? 0 : POLLIN;
+    default: return 0;
   }
+}
+
+void robot::agit(horloge::time_point maintenant) {
+  switch (etape_) {
+    case etape::attente:
+      if (maintenant < reessai_) return;
+      try {
+        // A connection whose ship was destroyed cannot register again: each
+        // life has its own.
+        connexion_.emplace(jeu_client::connexion::demarre(hote_, port_, delai_));
+      } catch (const jeu_client::erreur& e) {
+        perd_connexion(e.what(), maintenant);
+        return;
+      }
+      ++bilan_.connexions;
+      etape_ = etape::connexion;
+      limite_ = maintenant + delai_;
+      return;
+    case etape::connexion:
+      // etablie() gives up by itself once the delay has passed.
+      avance(maintenant, {});
+      return;
+    case etape::inscription:
+      if (maintenant >= limite_) {
+        perd_connexion("no reply to the registration within " + en_ms(delai_), maintenant);
+      }
+      return;
+    case etape::jeu:
+      if (trame_.empty()) {
+        envoie_trame(maintenant);
+      } else if (maintenant - envoye_le_ >= delai_) {
+        perd_connexion("no reply to a frame within " + en_ms(delai_), maintenant);
+      }
+      return;
+  }
+}
+
+void robot::envoie_trame(horloge::time_point maintenant) {
   trame_ = actions_;
   trame_.push_back(requete::vaisseaux);
   try {
@@ -71,16 +103,55 @@ void robot::envoie(horloge::time_point maintenant) {
   actions_.clear();
 }
 
-std::optional<horloge::duration> robot::recoit(horloge::time_point maintenant,
+std::optional<horloge::duration> robot::avance(horloge::time_point maintenant,
                                                std::span<const jeu_client::cube> cubes) {
-  if (trame_.empty() || !connexion_) return std::nullopt;
-  std::vector<jeu_client::reponse> reponses;
+  if (!connexion_) return std::nullopt;
   try {
-    reponses = connexion_->recoit(trame_);
+    switch (etape_) {
+      case etape::connexion:
+        if (!connexion_->etablie()) return std::nullopt;
+        connexion_->envoie_enregistrement(couleurs_[couleur_]);
+        etape_ = etape::inscription;
+        limite_ = maintenant + delai_;
+        return std::nullopt;
+      case etape::inscription:
+        try {
+          connexion_->recoit_inscription();
+        } catch (const jeu_client::erreur& e) {
+          if (e.quoi() != jeu_client::erreur::sorte::couleur_utilisee) throw;
+          // Taken, most likely by another program's robot: the next colour,
+          // on the same connection. Once every colour was refused, a pause.
+          couleur_ = (couleur_ + 1) % couleurs_.size();
+          bilan_.couleur = couleurs_[couleur_];
+          if (++refus_ >= couleurs_.size()) {
+            refus_ = 0;
+            perd_connexion(e.what(), maintenant);
+            return std::nullopt;
+          }
+          connexion_->envoie_enregistrement(couleurs_[couleur_]);
+          limite_ = maintenant + delai_;
+          return std::nullopt;
+        }
+        refus_ = 0;
+        etape_ = etape::jeu;
+        ne_le_ = maintenant;
+        ++bilan_.vies;
+        return std::nullopt;
+      case etape::jeu:
+        if (trame_.empty()) return std::nullopt;
+        return lit_trame(maintenant, cubes);
+      default:
+        return std::nullopt;
+    }
   } catch (const jeu_client::erreur& e) {
     perd_connexion(e.what(), maintenant);
     return std::nullopt;
   }
+}
+
+std::optional<horloge::duration> robot::lit_trame(horloge::time_point maintenant,
+                                                  std::span<const jeu_client::cube> cubes) {
+  const std::vector<jeu_client::reponse> reponses = connexion_->recoit(trame_);
   trame_.clear();
   ++bilan_.trames;
   const auto fin = horloge::now();
@@ -91,6 +162,7 @@ std::optional<horloge::duration> robot::recoit(horloge::time_point maintenant,
     // Destroyed: the next frame starts a new life on a new connection.
     fin_de_vie(maintenant);
     connexion_.reset();
+    etape_ = etape::attente;
   } else {
     actions_ = decide(bilan_.sorte, *moi, vitesse_, vaisseaux, cubes);
   }
@@ -98,7 +170,7 @@ std::optional<horloge::duration> robot::recoit(horloge::time_point maintenant,
 }
 
 void robot::termine(horloge::time_point maintenant) {
-  if (connexion_ && vivant_ && trame_.empty()) {
+  if (connexion_ && etape_ == etape::jeu && trame_.empty()) {
     try {
       connexion_->quitte();
     } catch (const jeu_client::erreur&) {
@@ -107,6 +179,7 @@ void robot::termine(horloge::time_point maintenant) {
   }
   fin_de_vie(maintenant);
   connexion_.reset();
+  etape_ = etape::attente;
 }
 
 }  // namespace jeu::bots

@@ -2,7 +2,6 @@
 
 #include <chrono>
 #include <cstdint>
-#include <memory>
 #include <optional>
 #include <span>
 #include <string>
@@ -17,52 +16,75 @@ using horloge = std::chrono::steady_clock;
 
 // What one robot did during a run.
 struct bilan_robot {
-  jeu_client::couleur_t couleur = 0;
+  jeu_client::couleur_t couleur = 0;       // the colour it played with last
   comportement sorte = comportement::tourelle;
   int vies = 0;                            // ships registered
+  int connexions = 0;                      // connections started
   horloge::duration en_vie{};              // total time with a ship in the arena
   std::int64_t tirs = 0;                   // "PUT ACTION TIRE" sent
   std::int64_t trames = 0;                 // frames answered
   std::string derniere_erreur;             // the last failure, if any
 };
 
-// One robot: one connection at a time, one colour. Each frame is two
-// steps, so that one thread can drive many robots: envoie sends this
-// frame's actions and "GET VAISSEAUX" in one write, recoit reads the reply
-// and decides the next frame's actions. A destroyed ship, a lost
-// connection or a refused colour is retried on a new connection at a
-// later frame (after `pause` for failures). Not shared between threads.
+// One robot: one connection at a time. Nothing it does waits for the
+// server, so that one thread drives many robots and stops at once: agit
+// starts what is due at each frame, the thread polls descripteur() for
+// attente(), and avance goes on when the socket is ready. A destroyed ship,
+// a lost connection or a silence longer than `delai` is retried on a new
+// connection (after a pause for failures). Not shared between threads.
 class robot {
  public:
-  robot(jeu_client::couleur_t couleur, comportement sorte, std::string hote, int port,
-        std::chrono::milliseconds delai);
+  // `couleurs`: the colours to play with, in order of preference; a colour
+  // taken by another player makes the robot register with the next one.
+  robot(std::vector<jeu_client::couleur_t> couleurs, comportement sorte, std::string hote,
+        int port, std::chrono::milliseconds delai);
 
-  // Sends this frame (connecting and registering first when needed, which
-  // waits for the server). `cubes` are the arena's, for the chasseur.
-  void envoie(horloge::time_point maintenant);
-  // Reads the reply to the frame sent, if one was; returns its round trip.
-  std::optional<horloge::duration> recoit(horloge::time_point maintenant,
+  // The frame's time: starts a connection when one is due, sends this
+  // frame's actions and "GET VAISSEAUX" when the ship is in play and the
+  // previous frame was answered, gives up on what has waited past the delay.
+  void agit(horloge::time_point maintenant);
+
+  // The socket (-1 when none) and what poll() should wait for on it:
+  // POLLOUT while connecting, POLLIN while a reply is awaited, else 0.
+  int descripteur() const;
+  short attente() const;
+
+  // Once poll() found the socket ready: the connection made, the
+  // registration's reply, or the frame's reply read (then returns its round
+  // trip, and decides the next frame's actions from it; `cubes` are the
+  // arena's).
+  std::optional<horloge::duration> avance(horloge::time_point maintenant,
                                           std::span<const jeu_client::cube> cubes);
 
-  // Ends the run: "PUT ACTION QUITTE" when the ship is alive.
+  // Ends the run: "PUT ACTION QUITTE" when the ship is alive and its last
+  // frame was answered; otherwise the connection is just closed.
   void termine(horloge::time_point maintenant);
 
-  bool en_jeu() const { return vivant_; }
+  bool en_jeu() const { return etape_ == etape::jeu; }
   const bilan_robot& bilan() const { return bilan_; }
 
  private:
+  enum class etape { attente, connexion, inscription, jeu };
+
   void perd_connexion(const std::string& pourquoi, horloge::time_point maintenant);
   void fin_de_vie(horloge::time_point maintenant);
+  void envoie_trame(horloge::time_point maintenant);
+  std::optional<horloge::duration> lit_trame(horloge::time_point maintenant,
+                                             std::span<const jeu_client::cube> cubes);
 
+  std::vector<jeu_client::couleur_t> couleurs_;
+  std::size_t couleur_ = 0;  // index in couleurs_
+  std::size_t refus_ = 0;    // colours refused in a row
   std::string hote_;
   int port_;
   std::chrono::milliseconds delai_;
   std::optional<jeu_client::connexion> connexion_;
-  bool vivant_ = false;
+  etape etape_ = etape::attente;
+  horloge::time_point limite_{};       // the current step gives up after this
   horloge::time_point ne_le_{};
   horloge::time_point reessai_{};      // no new connection before this
   horloge::time_point envoye_le_{};
-  std::vector<jeu_client::requete> trame_;  // the frame in flight, empty when none
+  std::vector<jeu_client::requete> trame_;    // the frame in flight, empty when none
   std::vector<jeu_client::requete> actions_;  // the next frame's actions
   double vitesse_ = 0;
   bilan_robot bilan_;

@@ -1,6 +1,5 @@
 #include "bots/tableau.h"
 
-#include <algorithm>
 #include <chrono>
 #include <cstdio>
 
@@ -19,8 +18,8 @@ std::string ligne(const char* format, auto... valeurs) {
 }  // namespace
 
 std::string tableau(const bilan_equipe& b) {
-  std::string t = ligne("%-8s  %-8s  %5s  %9s  %7s  %7s  %s\n", "robot", "sorte", "vies",
-                        "en vie s", "tirs", "trames", "derniere erreur");
+  std::string t = ligne("%-8s  %-8s  %5s  %9s  %7s  %7s  %s\n", "robot", "kind", "lives",
+                        "alive s", "shots", "frames", "last failure");
   int vies = 0;
   horloge::duration en_vie{};
   std::int64_t tirs = 0;
@@ -37,16 +36,12 @@ std::string tableau(const bilan_equipe& b) {
   }
   t += ligne("%-8s  %-8s  %5d  %9.1f  %7lld  %7lld\n", "total", "", vies, secondes(en_vie),
              static_cast<long long>(tirs), static_cast<long long>(trames));
-  std::vector<horloge::duration> rt = b.allers_retours;
-  if (!rt.empty()) {
-    std::sort(rt.begin(), rt.end());
-    const auto centile = [&](double p) {
-      const auto i = static_cast<std::size_t>(p / 100.0 * static_cast<double>(rt.size() - 1));
-      return secondes(rt[i]) * 1000.0;
-    };
-    t += ligne("%lld frames in %.1f s; round trip ms: p50 %.2f  p90 %.2f  p99 %.2f  max %.2f\n",
-               static_cast<long long>(rt.size()), secondes(b.duree), centile(50), centile(90),
-               centile(99), secondes(rt.back()) * 1000.0);
+  const commun::histogramme& rt = b.allers_retours;
+  if (rt.nombre() > 0) {
+    const auto ms = [](std::uint64_t us) { return static_cast<double>(us) / 1000.0; };
+    t += ligne("%llu frames in %.1f s; round trip ms: p50 %.2f  p90 %.2f  p99 %.2f  max %.2f\n",
+               static_cast<unsigned long long>(rt.nombre()), secondes(b.duree),
+               ms(rt.percentile(50)), ms(rt.percentile(90)), ms(rt.percentile(99)), ms(rt.max()));
   }
   return t;
 }

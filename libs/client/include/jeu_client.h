@@ -139,6 +139,22 @@ class connexion {
   // once registered as a player.
   void devient_spectateur();
 
+  // Opening and registering in steps, for a program that drives many
+  // connections from one thread and must never wait on one: demarre starts
+  // connecting and returns at once (only resolving a name waits, within
+  // `delai`; the name's first address is used); etablie says, without
+  // waiting, whether the connection is made (throws erreur(connexion) when it
+  // failed or `delai` has passed since demarre); once it is, send
+  // envoie_enregistrement or envoie_spectateur, and when poll() finds the
+  // socket readable, recoit_inscription reads the reply as enregistre or
+  // devient_spectateur would.
+  static connexion demarre(const std::string& hote, int port,
+                           std::chrono::milliseconds delai = std::chrono::seconds(5));
+  bool etablie();
+  void envoie_enregistrement(couleur_t c);
+  void envoie_spectateur();
+  void recoit_inscription();
+
   // A frame: every request of `requetes` in one write, then their replies,
   // parsed in order. The same as envoie then recoit, within one delay. A
   // refused request ("ERREUR SYNTAXE") throws erreur(syntaxe) once every
@@ -176,6 +192,9 @@ class connexion {
   int socket_ = -1;
   std::chrono::milliseconds delai_;
   std::string entree_;  // bytes received and not yet parsed
+  std::string en_cours_;  // while connecting (demarre): whom to, for messages
+  std::chrono::steady_clock::time_point limite_connexion_{};
+  int inscription_ = -1;  // the reply recoit_inscription awaits
 };
 
 }  // namespace jeu_client
