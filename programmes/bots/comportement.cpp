@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <numbers>
+#include <utility>
 
 namespace jeu::bots {
 
@@ -18,6 +19,7 @@ constexpr double pas_vitesse = 0.1;
 constexpr double vitesse_max = 3.0;
 constexpr double vitesse_min = -2.0;
 constexpr double rayon_vaisseau = 9.0;
+constexpr double rayon_balle = 4.0;
 constexpr double cote_plateau = 990.0;
 
 // Turns sent in one frame at most: 0.6 rad, so a turn stays smooth to watch.
@@ -41,6 +43,7 @@ void tourne(std::vector<requete>& actions, int tours) {
 
 // Fires when, after the turns, the shot passes within a ship's radius of
 // the target's centre.
+// (The caller has checked that no cube stands in the line of fire.)
 void tire_si_aligne(std::vector<requete>& actions, double ecart, int tours, double d,
                     double portee) {
   const double reste = std::abs(ecart - tours * pas_rotation);
@@ -92,6 +95,36 @@ const vaisseau* plus_proche(const vaisseau& moi, std::span<const vaisseau> vaiss
   return meilleur;
 }
 
+bool tir_libre(double x1, double y1, double x2, double y2, std::span<const cube> cubes) {
+  // The segment against each cube grown by a bullet's radius (slabs).
+  return std::none_of(cubes.begin(), cubes.end(), [&](const cube& c) {
+    double debut = 0.0;
+    double fin = 1.0;
+    const auto coupe = [&](double p, double d, double bas, double haut) {
+      if (d == 0.0) return p >= bas && p <= haut;
+      double t1 = (bas - p) / d;
+      double t2 = (haut - p) / d;
+      if (t1 > t2) std::swap(t1, t2);
+      debut = std::max(debut, t1);
+      fin = std::min(fin, t2);
+      return debut <= fin;
+    };
+    return coupe(x1, x2 - x1, c.x1 - rayon_balle, c.x2 + rayon_balle) &&
+           coupe(y1, y2 - y1, c.y1 - rayon_balle, c.y2 + rayon_balle);
+  });
+}
+
+const vaisseau* plus_proche_en_vue(const vaisseau& moi, std::span<const vaisseau> vaisseaux,
+                                   std::span<const cube> cubes) {
+  const vaisseau* meilleur = nullptr;
+  for (const vaisseau& v : vaisseaux) {
+    if (v.couleur == moi.couleur) continue;
+    if (meilleur && distance(moi, v) >= distance(moi, *meilleur)) continue;
+    if (tir_libre(moi.x, moi.y, v.x, v.y, cubes)) meilleur = &v;
+  }
+  return meilleur;
+}
+
 bool bloque(double x, double y, std::span<const cube> cubes, double marge) {
   const double r = rayon_vaisseau + marge;
   if (x - r < 0 || y - r < 0 || x + r >= cote_plateau || y + r >= cote_plateau) return true;
@@ -111,19 +144,30 @@ double vitesse_apres(double vitesse, requete a) {
 std::vector<requete> decide(comportement c, const vaisseau& moi, double vitesse,
                             std::span<const vaisseau> vaisseaux, std::span<const cube> cubes) {
   std::vector<requete> actions;
-  const vaisseau* cible = plus_proche(moi, vaisseaux);
+  // Only a ship in the line of fire is worth a shot: a bullet that meets a
+  // cube is lost, and a robot aiming at a ship behind one would fire into it
+  // for ever.
+  const vaisseau* en_vue = plus_proche_en_vue(moi, vaisseaux, cubes);
   if (c == comportement::tourelle) {
     vise_vitesse(actions, vitesse, 0.0);
+    // Nothing in sight: it faces the nearest ship, without firing, for when
+    // that ship comes out.
+    const vaisseau* cible = en_vue ? en_vue : plus_proche(moi, vaisseaux);
     if (!cible) return actions;
     const double ecart = ecart_angle(std::atan2(cible->y - moi.y, cible->x - moi.x), moi.angle);
     const int tours = tours_vers(ecart);
     tourne(actions, tours);
-    tire_si_aligne(actions, ecart, tours, distance(moi, *cible), portee_tourelle);
+    if (en_vue) tire_si_aligne(actions, ecart, tours, distance(moi, *cible), portee_tourelle);
     return actions;
   }
 
-  // Chasseur: toward the target, or straight on when there is none; around
-  // a cube by the side nearest that direction.
+  // Chasseur: toward the nearest ship in sight within range, else the
+  // nearest ship, or straight on when there is none; around a cube by the
+  // side nearest that direction.
+  const vaisseau* proche = plus_proche(moi, vaisseaux);
+  const vaisseau* cible =
+      en_vue && distance(moi, *en_vue) <= portee_chasseur ? en_vue : proche;
+  const bool visible = cible && cible == en_vue;
   const double voulu = cible ? std::atan2(cible->y - moi.y, cible->x - moi.x) : moi.angle;
   double ecart = ecart_angle(voulu, moi.angle);
   const double regard = 20.0 + 8.0 * std::max(vitesse, 1.0);
@@ -146,10 +190,12 @@ std::vector<requete> decide(comportement c, const vaisseau& moi, double vitesse,
   const int tours = tours_vers(ecart);
   tourne(actions, tours);
   const double d = cible ? distance(moi, *cible) : 1e9;
-  double voulue = d > 150 ? 2.0 : d > 60 ? 1.0 : 0.0;
+  // Close to a ship in sight it stops and fires; a ship behind a cube is
+  // gone around, never waited for.
+  double voulue = d > 150 ? 2.0 : d > 60 || !visible ? 1.0 : 0.0;
   if (!libre || std::abs(ecart) > 1.2) voulue = std::min(voulue, 0.5);
   vise_vitesse(actions, vitesse, voulue);
-  if (cible) {
+  if (visible) {
     const double vise = ecart_angle(voulu, moi.angle);
     tire_si_aligne(actions, vise, tours, d, portee_chasseur);
   }

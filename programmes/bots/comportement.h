@@ -13,8 +13,8 @@
 namespace jeu::bots {
 
 enum class comportement {
-  tourelle,  // stays put, turns toward the nearest ship, fires when aligned
-  chasseur,  // steers toward the nearest ship around cubes, fires in range
+  tourelle,  // stays put, turns toward the nearest ship in sight, fires when aligned
+  chasseur,  // steers toward the nearest ship around cubes, fires in range and in sight
 };
 
 // "tourelle" or "chasseur"; nullopt for another word.
@@ -27,6 +27,16 @@ double ecart_angle(double cible, double angle);
 // The nearest ship other than the one of colour `moi.couleur`, or nullptr.
 const jeu_client::vaisseau* plus_proche(const jeu_client::vaisseau& moi,
                                         std::span<const jeu_client::vaisseau> vaisseaux);
+
+// Whether a bullet going from (x1, y1) to (x2, y2) meets no cube.
+bool tir_libre(double x1, double y1, double x2, double y2,
+               std::span<const jeu_client::cube> cubes);
+
+// The nearest ship other than `moi` with no cube in the line of fire, or
+// nullptr.
+const jeu_client::vaisseau* plus_proche_en_vue(const jeu_client::vaisseau& moi,
+                                               std::span<const jeu_client::vaisseau> vaisseaux,
+                                               std::span<const jeu_client::cube> cubes);
 
 // Whether a ship centred at (x, y) would touch a cube or leave the arena
 // (a margin of `marge` around the ship's radius).

@@ -26,7 +26,7 @@ TEST(Match, TwentyRobotsFightComeBackAndLeaveTheServerServing) {
   spectateur.devient_spectateur();
 
   processus bots(JEU_BOTS_BINAIRE, {"127.0.0.1", std::to_string(port), "-n", "20", "-d", "20", "-q"});
-  const auto couleurs = bots::couleurs_robots(20);
+  const auto couleurs = bots::couleurs_robots(20);  // the first colour of each robot
   const std::set<jeu_client::couleur_t> attendues(couleurs.begin(), couleurs.end());
   std::set<jeu_client::couleur_t> vues;
   bool touche = false;
