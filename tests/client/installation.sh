@@ -45,8 +45,21 @@ done
 [ -n "$serveur_pid" ] || { echo "no server could be started" >&2; exit 1; }
 
 for programme in "$travail/premier_bot_pc" "$travail/exemple/premier_bot"; do
+  debut=$(date +%s%N)
   sortie=$("$programme" 127.0.0.1 "$port")
-  echo "$programme: $sortie"
+  duree_ms=$((($(date +%s%N) - debut) / 1000000))
+  echo "$programme: $sortie (${duree_ms} ms)"
   # Four counts, each of at least its own ship.
   [ "$(grep -cE '^[1-9][0-9]* vaisseaux$' <<<"$sortie")" -eq 4 ] || { echo "unexpected output" >&2; exit 1; }
+  # 200 frames, one per tick of 25 ms: never less than 5 s, however fast the machine.
+  [ "$duree_ms" -ge 4975 ] || { echo "200 frames in $duree_ms ms: not one per tick" >&2; exit 1; }
 done
+
+# A port that is not a number: a message and status 1, not an abort.
+if erreurs=$("$travail/premier_bot_pc" 127.0.0.1 notaport 2>&1); then
+  echo "premier_bot accepted the port notaport" >&2; exit 1
+else
+  statut=$?
+fi
+[ "$statut" -eq 1 ] && grep -q 'port must be a number' <<<"$erreurs" ||
+  { echo "premier_bot notaport: status $statut, $erreurs" >&2; exit 1; }
