@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <iostream>
+#include <map>
 #include <regex>
 #include <set>
 #include <string>
@@ -11,6 +13,7 @@
 #include "jeu_client.h"
 #include "commun/attente.h"
 #include "commun/processus.h"
+#include "support/reglage.h"
 
 namespace jeu::test {
 
@@ -65,6 +68,62 @@ TEST(Match, TwentyRobotsFightComeBackAndLeaveTheServerServing) {
   EXPECT_EQ(s.spectateurs, 1);
   EXPECT_GT(s.ticks_par_seconde, 0);
   EXPECT_EQ(serveur.attend_fin(0ms), std::nullopt);
+}
+
+// The long form, by hand: MATCH_MINUTES=5 tests/bots/match_e2e_test
+// --gtest_filter='*Minute*'. 20 robots play that many minutes; a spectator
+// polling the ships 50 times a second counts, each minute, the life points
+// lost and the ships destroyed, and which ships moved or turned in the
+// minute's last 10 s. Every minute must see hits: a match that froze (each
+// robot aiming at a ship it cannot reach) would not.
+TEST(Match, HitsInEveryMinute) {
+  const long minutes = reglage("MATCH_MINUTES", 0);
+  if (minutes == 0) GTEST_SKIP() << "set MATCH_MINUTES to play that many minutes";
+  const int port = port_libre();
+  processus serveur(SERVEUR_JEU_BINAIRE, {std::to_string(port)});
+  ASSERT_TRUE(attend_ecoute(port, 10s));
+  jeu_client::connexion spectateur = jeu_client::connexion::ouvre("127.0.0.1", port);
+  spectateur.devient_spectateur();
+  processus bots(JEU_BOTS_BINAIRE, {"127.0.0.1", std::to_string(port), "-n", "20", "-d",
+                                    std::to_string(minutes * 60 + 5), "-q"});
+  ASSERT_TRUE(attend_jusqua([&] { return spectateur.vaisseaux().size() == 20; }, 10s, 20ms));
+
+  std::map<jeu_client::couleur_t, jeu_client::vaisseau> avant;
+  const auto debut = std::chrono::steady_clock::now();
+  for (long m = 0; m < minutes; ++m) {
+    long touches = 0;
+    long detruits = 0;
+    std::set<jeu_client::couleur_t> bougent;  // in the minute's last 10 s
+    const auto fin = debut + std::chrono::minutes(m + 1);
+    std::size_t balles = 0;
+    while (std::chrono::steady_clock::now() < fin) {
+      std::map<jeu_client::couleur_t, jeu_client::vaisseau> maintenant;
+      for (const jeu_client::vaisseau& v : spectateur.vaisseaux()) maintenant[v.couleur] = v;
+      const bool fin_de_minute = fin - std::chrono::steady_clock::now() < 10s;
+      for (const auto& [c, v] : avant) {
+        const auto apres = maintenant.find(c);
+        if (apres == maintenant.end()) {
+          ++detruits;
+          ++touches;
+          continue;
+        }
+        touches += std::max(0, v.pt_vie - apres->second.pt_vie);
+        if (fin_de_minute && (v.x != apres->second.x || v.y != apres->second.y ||
+                              v.angle != apres->second.angle)) {
+          bougent.insert(c);
+        }
+      }
+      avant = std::move(maintenant);
+      if (fin_de_minute) balles = spectateur.balles().size();
+      std::this_thread::sleep_for(20ms);
+    }
+    std::cout << "minute " << m + 1 << ": " << touches << " life points lost, " << detruits
+              << " ships destroyed, " << bougent.size()
+              << " ships moved or turned in its last 10 s, " << balles << " bullets at its end\n";
+    EXPECT_GT(touches, 0) << "minute " << m + 1;
+    EXPECT_GT(bougent.size(), 2u) << "minute " << m + 1;
+  }
+  EXPECT_EQ(bots.attend_fin(60s), 0) << bots.erreur();
 }
 
 }  // namespace
