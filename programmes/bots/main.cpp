@@ -1,6 +1,9 @@
 // jeu-bots: robots to play against. Each robot has its own connection and
 // colour, polls and acts at a fixed rate, and comes back on a new
 // connection when its ship is destroyed.
+#include <netdb.h>
+#include <sys/socket.h>
+
 #include <CLI/CLI.hpp>
 #include <algorithm>
 #include <atomic>
@@ -19,6 +22,21 @@
 namespace {
 
 std::atomic<bool> arret{false};
+
+// `hote` as a numeric address, so that no robot's connection waits for a
+// name server: the first address the spectator's lookup also found. `hote`
+// itself when it cannot be resolved now (each connection then tries).
+std::string adresse_de(const std::string& hote) {
+  addrinfo indices{};
+  indices.ai_socktype = SOCK_STREAM;
+  addrinfo* adresses = nullptr;
+  if (getaddrinfo(hote.c_str(), nullptr, &indices, &adresses) != 0) return hote;
+  char texte[NI_MAXHOST];
+  const bool ok = getnameinfo(adresses->ai_addr, adresses->ai_addrlen, texte, sizeof texte,
+                              nullptr, 0, NI_NUMERICHOST) == 0;
+  freeaddrinfo(adresses);
+  return ok ? texte : hote;
+}
 
 extern "C" void sur_signal(int) { arret.store(true); }
 
@@ -78,6 +96,7 @@ int main(int argc, char** argv) {
   }
   std::fprintf(stderr, "jeu-bots: %d robots on %s:%d, %g frames/s each; Ctrl-C stops them\n",
                o.nombre, o.hote.c_str(), o.port, o.frequence);
+  o.hote = adresse_de(o.hote);
 
   const bilan_equipe b = lance_equipe(o, *spectateur.cubes(), arret, [&](int en_jeu, std::int64_t trames) {
     if (muet) return;
