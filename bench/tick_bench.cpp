@@ -135,7 +135,7 @@ void BM_CreeVaisseauPeuple(benchmark::State& etat) {
   for (auto _ : etat) {
     if (!cree_vaisseau(m, nouveau)) etat.SkipWithError("refused");
     etat.PauseTiming();
-    detruit_vaisseau(m, identite{nouveau, m.vaisseaux.front().serie});
+    detruit_vaisseau(m, identite{nouveau, m.vaisseaux.front().serie}, raison_depart::quitte);
     etat.ResumeTiming();
   }
   etat.counters["navires"] = static_cast<double>(m.vaisseaux.size());
