@@ -102,6 +102,7 @@ TEST(ScoresKill9, FiguresSeenASecondBeforeTheKillSurviveIt) {
     ASSERT_EQ(lecteur.demande("PUT SPECTATEUR"), "SPECTATEUR ENREGISTRE\r\n");
     const std::optional<tableau> relu = lit_scores(lecteur);
     ASSERT_TRUE(relu);
+    destructions_verifiees = 0;
     for (const auto& [couleur, f] : *reference) {
       const auto it = relu->find(couleur);
       ASSERT_NE(it, relu->end()) << "colour " << couleur << " lost, round " << tour;
@@ -116,7 +117,7 @@ TEST(ScoresKill9, FiguresSeenASecondBeforeTheKillSurviveIt) {
   std::filesystem::remove_all(dossier);
   RecordProperty("figures_verifiees", static_cast<int>(figures_verifiees));
   RecordProperty("destructions_verifiees", static_cast<int>(destructions_verifiees));
-  std::printf("%ld rounds, %ld robots: %lld figures checked, %lld kills among them\n", tours,
+  std::printf("%ld rounds, %ld robots: %lld figures checked; the last view checked held %lld kills\n", tours,
               robots, static_cast<long long>(figures_verifiees),
               static_cast<long long>(destructions_verifiees));
   EXPECT_GT(figures_verifiees, 0) << "the robots played for less than a second each round";
