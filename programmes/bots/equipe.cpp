@@ -47,9 +47,16 @@ std::vector<jeu_client::couleur_t> couleurs_robots(int nombre, jeu_client::coule
       case 4: r = f; b = 1; break;
       default: r = 1; b = 1 - f; break;
     }
-    jeu_client::couleur_t c = (octet(r) << 16) | (octet(g) << 8) | octet(b);
-    while (!prises.insert(c).second) c ^= 0x010101;  // darker by one step, still that hue
-    couleurs.push_back(c);
+    // A colour already given (hues closer than a byte tells apart): darker
+    // by one step at a time, still that hue, until it is new.
+    for (int pas = 0;; ++pas) {
+      const double v = 1.0 - pas / 256.0;
+      const jeu_client::couleur_t c = (octet(r * v) << 16) | (octet(g * v) << 8) | octet(b * v);
+      if (prises.insert(c).second) {
+        couleurs.push_back(c);
+        break;
+      }
+    }
   }
   return couleurs;
 }

@@ -136,6 +136,8 @@ std::optional<horloge::duration> robot::avance(horloge::time_point maintenant,
         etape_ = etape::jeu;
         ne_le_ = maintenant;
         ++bilan_.vies;
+        // The first frame at once: a new ship is not left a frame behind.
+        envoie_trame(maintenant);
         return std::nullopt;
       case etape::jeu:
         if (trame_.empty()) return std::nullopt;

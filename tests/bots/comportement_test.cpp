@@ -151,7 +151,9 @@ TEST(Comportement, HunterStopsOnlyBesideAShipItCanHit) {
 }
 
 TEST(Comportement, RobotColoursAreDistinct) {
-  const auto couleurs = couleurs_robots(2000);
+  // As many as 5,000 robots with 8 colours each ask for: hues repeat long
+  // before that, and each repeat must still end in a new colour.
+  const auto couleurs = couleurs_robots(5000 * couleurs_par_robot);
   std::vector<jeu_client::couleur_t> triees = couleurs;
   std::sort(triees.begin(), triees.end());
   EXPECT_EQ(std::adjacent_find(triees.begin(), triees.end()), triees.end());

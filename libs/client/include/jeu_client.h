@@ -147,7 +147,7 @@ class connexion {
   // failed or `delai` has passed since demarre); once it is, send
   // envoie_enregistrement or envoie_spectateur, and when poll() finds the
   // socket readable, recoit_inscription reads the reply as enregistre or
-  // devient_spectateur would.
+  // devient_spectateur would (std::logic_error when nothing was sent).
   static connexion demarre(const std::string& hote, int port,
                            std::chrono::milliseconds delai = std::chrono::seconds(5));
   bool etablie();
