@@ -9,6 +9,8 @@
 #include <unistd.h>
 
 #include <csignal>
+#include <cstdio>
+#include <fstream>
 #include <regex>
 #include <string>
 #include <vector>
@@ -136,12 +138,32 @@ struct hote_muet {
   bool sature = false;
 };
 
+// Connections to 127.0.0.1:`port` waiting for the peer's SYN-ACK, as
+// /proc/net/tcp lists them (state 02).
+int syn_en_attente(int port) {
+  std::ifstream tcp("/proc/net/tcp");
+  std::string ligne;
+  std::getline(tcp, ligne);
+  int n = 0;
+  char distante[64];
+  char etat[8];
+  while (std::getline(tcp, ligne)) {
+    if (std::sscanf(ligne.c_str(), "%*s %*s %63s %7s", distante, etat) != 2) continue;
+    const std::string d = distante;
+    if (std::string(etat) == "02" && d.size() > 9 && std::stoi(d.substr(9), nullptr, 16) == port) ++n;
+  }
+  return n;
+}
+
 TEST(Robustesse, CtrlCWhileConnectionsAreDropped) {
   hote_muet muet;
   if (!muet.sature) GTEST_SKIP() << "this kernel completed every connection to a full backlog";
+  // The test's own unanswered attempt ends; jeu-bots' is then the only one.
+  close(muet.ecoute.clients.back());
+  muet.ecoute.clients.pop_back();
   processus bots(JEU_BOTS_BINAIRE, bots_sur(muet.ecoute.port, {"-n", "5", "-q"}));
-  // Nothing to wait for: jeu-bots' SYN goes unanswered whenever it is sent.
-  std::this_thread::sleep_for(300ms);
+  // Its attempt is made once it is ready for Ctrl-C.
+  ASSERT_TRUE(attend_jusqua([&] { return syn_en_attente(muet.ecoute.port) == 1; }, 10s));
   kill(bots.pid(), SIGINT);
   EXPECT_EQ(bots.attend_fin(10s), 1);
 }
