@@ -5,6 +5,8 @@
 #include <cstddef>
 #include <optional>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "jeu_client.h"
 
@@ -23,10 +25,18 @@ struct etat_barre {
   std::string message;                            // said first when not empty
 };
 
-// The bar's text, cut to `largeur` columns (ASCII only, one byte a column):
-// for a player "life 4/5  speed 1.0  ships ...", or "DESTROYED" and how to
-// rejoin; for a spectator the ships, bullets, ticks per second, players and
-// spectators; then the redraw rate and the keys.
+// The bar's text for a terminal `largeur` columns wide (ASCII only, one byte
+// a column): for a player "life 4/5  speed 1.0  ships ...", or "DESTROYED"
+// and how to rejoin; for a spectator the ships, bullets, ticks per second,
+// players and spectators; then the redraw rate and the keys. Laid out by
+// compose_barre, so the keys stay in view down to a terminal of their width.
 std::string texte_barre(const etat_barre& e, int largeur);
+
+// The first of these that fits in `largeur` columns: `infos` (most important
+// first) then `touches`, separated by two spaces; the same with one space
+// between the infos; then with the infos dropped from the last one on.
+// When `touches` alone does not fit, the first form cut to `largeur`.
+std::string compose_barre(const std::vector<std::string>& infos, std::string_view touches,
+                          int largeur);
 
 }  // namespace jeu::terminal

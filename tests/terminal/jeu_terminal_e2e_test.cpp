@@ -229,6 +229,12 @@ auto montre(const disposition& d, const std::string& debut) {
   return [d, debut](const ecran_lu& e) { return cadre_en_place(e, d) && e.ligne(d.ligne_etat).find(debut) == 0; };
 }
 
+// Whether `ligne` ends with `fin`, blanks after it aside.
+bool finit_par(std::string ligne, const std::string& fin) {
+  while (!ligne.empty() && ligne.back() == ' ') ligne.pop_back();
+  return ligne.ends_with(fin);
+}
+
 // Every cube shows at its centre (unless a ship or a bullet is drawn over
 // it), and every cube glyph belongs to some cube.
 void verifie_cubes(const ecran_lu& e, const disposition& d, const std::vector<jeu_client::cube>& cubes) {
@@ -309,9 +315,12 @@ TEST_F(JeuTerminal, PlayerSeesTheArenaMovesTurnsAndQuits) {
     return v && vus.size() == 1 && vus[0] == case_de(d, v->x, v->y);
   }));
 
-  // A smaller terminal: the arena follows.
+  // The classic 80x24: the arena follows, and the status bar keeps its keys.
   t.redimensionne(80, 24);
-  ASSERT_TRUE(t.attend(montre(dispose(80, 24, 990, 990), "life 5/5")));
+  const disposition d80 = dispose(80, 24, 990, 990);
+  ASSERT_TRUE(t.attend([&](const ecran_lu& e) {
+    return montre(d80, "life 5/5")(e) && finit_par(e.ligne(d80.ligne_etat), "space: fire  q: quit");
+  }));
 
   // q: "PUT ACTION QUITTE" (the ship is gone), the terminal given back, the reason said.
   t.tape({"q"});
