@@ -1,5 +1,6 @@
 #include "spectateur/etat.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <nlohmann/json.hpp>
@@ -63,6 +64,24 @@ std::string json_image(const image& i) {
 
 std::string json_statut(bool connecte, std::string_view texte) {
   return texte_json({{"connecte", connecte}, {"texte", std::string(texte)}});
+}
+
+std::string json_scores(std::span<const jeu_client::score> lignes, bool servis) {
+  json rangs = json::array();
+  for (const auto& l : lignes.first(std::min(lignes.size(), lignes_scores_max))) {
+    rangs.push_back({couleur_css(l.couleur), std::to_string(l.couleur), l.victoires, l.morts,
+                     l.touches_donnees, l.tirs, l.vivant});
+  }
+  return texte_json({{"servis", servis}, {"total", lignes.size()}, {"lignes", std::move(rangs)}});
+}
+
+std::string json_fil(const fil_victimes& f) {
+  json victimes = json::array();
+  for (const auto& e : f.victimes()) {
+    victimes.push_back({e.tick, couleur_css(e.tireur), std::to_string(e.tireur),
+                        couleur_css(e.couleur), std::to_string(e.couleur)});
+  }
+  return texte_json({{"manques", f.manques()}, {"victimes", std::move(victimes)}});
 }
 
 std::string evenement(std::string_view nom, std::string_view donnees) {

@@ -24,6 +24,11 @@ th { text-align: left; font-weight: normal; color: #8a93a6; padding: 0 8px 2px 0
 td { padding: 1px 8px 1px 0; font-family: monospace; }
 .pastille { display: inline-block; width: 14px; height: 14px; border: 1px solid #c8ccd4;
             vertical-align: middle; }
+h2 { font-size: 13px; font-weight: bold; color: #8a93a6; margin: 10px 0 3px; }
+#classement td.n { text-align: right; }
+#fil { list-style: none; margin: 0 0 6px; padding: 0; font-family: monospace; }
+#fil li { padding: 1px 0; }
+.note { color: #8a93a6; }
 </style>
 </head>
 <body>
@@ -32,6 +37,16 @@ td { padding: 1px 8px 1px 0; font-family: monospace; }
 <div id="cote">
 <div id="statut">connecting...</div>
 <div id="stats"></div>
+<h2>leaderboard</h2>
+<table id="classement">
+<thead><tr><th>#</th><th></th><th>colour</th><th>kills</th><th>deaths</th><th>accuracy</th></tr></thead>
+<tbody id="scores"></tbody>
+</table>
+<div id="scores-note" class="note"></div>
+<h2>kill feed</h2>
+<ul id="fil"></ul>
+<div id="fil-note" class="note"></div>
+<h2>ships</h2>
 <table>
 <thead><tr><th></th><th>colour</th><th>life</th></tr></thead>
 <tbody id="vaisseaux"></tbody>
@@ -49,7 +64,7 @@ const g = toile.getContext("2d");
 const tailleFixe = parseInt(new URLSearchParams(location.search).get("taille"), 10) || 0;
 
 // What the tests and curious viewers can read from the console.
-window.vue = { images: 0, dessins: 0, programme: false, jeu: null };
+window.vue = { images: 0, dessins: 0, programme: false, jeu: null, scores: null, fil: null };
 
 let plateau = null, image = null, echelle = 1, demande = false;
 const arrivees = [];  // times of the images of the last second
@@ -148,6 +163,39 @@ function montreTableau() {
   document.getElementById("vaisseaux").innerHTML = lignes;
 }
 
+function pastille(c) {
+  return `<span class="pastille" style="background:${c}"></span>`;
+}
+
+function montreScores() {
+  const s = window.vue.scores;
+  let lignes = "";
+  s.lignes.forEach(([c, numero, victoires, morts, touches, tirs, vivant], i) => {
+    const precision = tirs > 0 ? Math.round(100 * touches / tirs) + "%" : "-";
+    lignes += `<tr${vivant ? "" : ' class="note"'}><td class="n">${i + 1}</td>` +
+              `<td>${pastille(c)}</td><td title="${numero}">${c}</td>` +
+              `<td class="n">${victoires}</td><td class="n">${morts}</td>` +
+              `<td class="n">${precision}</td></tr>`;
+  });
+  document.getElementById("scores").innerHTML = lignes;
+  const reste = s.total - s.lignes.length;
+  document.getElementById("scores-note").textContent =
+      !s.servis ? "this game server keeps no scores" :
+      s.total === 0 ? "no player yet" : reste > 0 ? `and ${reste} more` : "";
+}
+
+function montreFil() {
+  const f = window.vue.fil;
+  let lignes = "";
+  for (const [tick, ct, , cv] of f.victimes) {
+    lignes += `<li title="tick ${tick}">${pastille(ct)} ${ct} destroyed ` +
+              (cv === ct ? "itself" : `${pastille(cv)} ${cv}`) + `</li>`;
+  }
+  document.getElementById("fil").innerHTML = lignes;
+  document.getElementById("fil-note").textContent =
+      f.manques > 0 ? `${f.manques} events missed` : "";
+}
+
 let flux = null;
 function ouvre() {
   flux = new EventSource("flux");
@@ -169,6 +217,14 @@ function ouvre() {
   flux.addEventListener("statut", (ev) => {
     window.vue.jeu = JSON.parse(ev.data);
     montreStatut();
+  });
+  flux.addEventListener("scores", (ev) => {
+    window.vue.scores = JSON.parse(ev.data);
+    montreScores();
+  });
+  flux.addEventListener("fil", (ev) => {
+    window.vue.fil = JSON.parse(ev.data);
+    montreFil();
   });
   flux.addEventListener("image", (ev) => {
     image = JSON.parse(ev.data);

@@ -6,7 +6,7 @@ namespace jeu::spectateur {
 
 sondeur::sondeur(source& s, diffusion& d, cadence c, journal j)
     : source_(s), diffusion_(d), cadence_(c), journal_(std::move(j)) {
-  fil_ = std::thread([this] { boucle(); });
+  fil_lecture_ = std::thread([this] { boucle(); });
 }
 
 sondeur::~sondeur() {
@@ -15,7 +15,7 @@ sondeur::~sondeur() {
     arret_ = true;
   }
   reveil_.notify_all();
-  fil_.join();
+  fil_lecture_.join();
 }
 
 bool sondeur::dort_jusqua(std::chrono::steady_clock::time_point t) {
@@ -26,6 +26,21 @@ bool sondeur::dort_jusqua(std::chrono::steady_clock::time_point t) {
 void sondeur::annonce(bool connecte, const std::string& texte) {
   diffusion_.publie_statut(json_statut(connecte, texte));
   if (journal_) journal_(connecte, texte);
+}
+
+void sondeur::publie_scores(const image& i) {
+  std::string scores;
+  if (i.scores) {
+    scores = json_scores(*i.scores, true);
+  } else if (!i.scores_servis) {
+    scores = json_scores({}, false);
+  }
+  // The same table again changes nothing on the pages.
+  if (!scores.empty() && scores != derniers_scores_) {
+    derniers_scores_ = scores;
+    diffusion_.publie_scores(std::move(scores));
+  }
+  if (fil_.ajoute(i.evenements, i.manques)) diffusion_.publie_fil(json_fil(fil_));
 }
 
 void sondeur::boucle() {
@@ -45,6 +60,7 @@ void sondeur::boucle() {
         image i = source_.trame();
         i.numero = ++numero;
         diffusion_.publie_image(json_image(i));
+        publie_scores(i);
         // A late frame starts a new schedule: no burst to catch up.
         prochaine = std::max(prochaine + cadence_.periode, horloge::now());
         if (!dort_jusqua(prochaine)) return;

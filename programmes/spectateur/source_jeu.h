@@ -2,7 +2,9 @@
 
 // The game server read as a spectator, through jeu_client: "PUT SPECTATEUR",
 // the arena once per connection, then one frame of "GET VAISSEAUX",
-// "GET BALLES" and "GET STATS" in a single write.
+// "GET BALLES", "GET STATS" and "GET EVENEMENTS" in a single write, with
+// "GET SCORES" once a second. A server that refuses the last two is read
+// without them.
 
 #include <chrono>
 #include <optional>
@@ -27,6 +29,8 @@ class source_jeu : public source {
   int port_;
   std::chrono::milliseconds delai_;
   std::optional<jeu_client::connexion> connexion_;
+  bool scores_servis_ = true;
+  std::chrono::steady_clock::time_point derniers_scores_{};
 };
 
 }  // namespace jeu::spectateur
