@@ -16,6 +16,7 @@
 #include "commun/client_tcp.h"
 #include "commun/processus.h"
 #include "commun/protocole_client.h"
+#include "support/duel.h"
 
 namespace jeu::test {
 
@@ -189,6 +190,60 @@ TEST(SpectateurNavigateur, DrawsTheArenaAndComesBackAfterARestart) {
             std::string::npos)
       << vu.dump();
   EXPECT_EQ(spectateur->attend_fin(0ms), std::nullopt) << "jeu-spectateur must still run";
+  spectateur->collecte(50ms);
+  EXPECT_EQ(spectateur->erreur(), "");
+}
+
+// A kill made by two players of the test shows in the leaderboard (the
+// shooter first, one kill) and in the kill feed, as the page's own tables.
+TEST(SpectateurNavigateur, AKillShowsInTheLeaderboardAndTheFeed) {
+  const int port = port_libre();
+  processus serveur(serveur_jeu, std::vector<std::string>{std::to_string(port)});
+  ASSERT_TRUE(attend_ecoute(port, 10s));
+  std::optional<processus> spectateur;
+  const std::string adresse = demarre_spectateur(spectateur, port, 0);
+  ASSERT_NE(adresse, "") << spectateur->sortie() << spectateur->erreur();
+  std::string pourquoi;
+  const auto nav = navigateur::lance(1200, 830, pourquoi);
+  if (!nav) GTEST_SKIP() << "chromium cannot start here: " << pourquoi;
+  nav->ouvre(adresse + "?taille=600");
+  json vu;
+  ASSERT_TRUE(attend_jusqua(
+      [&] { return (vu = nav->evalue("window.vue === undefined ? 0 : vue.images"))  > 0; },
+      30s, 100ms));
+
+  constexpr std::int64_t tireur = 0xff1400, cible = 0x00c0ff;
+  jeu_client::connexion a = essai::tue_une_cible(port, tireur, cible);
+  const auto tableaux = [&] {
+    return nav->evalue(
+        "({scores: vue.scores, fil: vue.fil,"
+        "  premier: document.querySelector('#scores tr')?.textContent ?? '',"
+        "  victime: document.querySelector('#fil li')?.textContent ?? ''})");
+  };
+  ASSERT_TRUE(attend_jusqua(
+      [&] {
+        vu = tableaux();
+        return !vu["fil"].is_null() && !vu["fil"]["victimes"].empty() && !vu["scores"].is_null() &&
+               !vu["scores"]["lignes"].empty() && vu["scores"]["lignes"][0][2] == 1;
+      },
+      20s, 100ms))
+      << vu.dump();
+  // The shooter ranks first: one kill, no death, at least 5 hits for its shots.
+  const json premier = vu["scores"]["lignes"][0];
+  EXPECT_EQ(premier[0], "#ff1400") << vu.dump();
+  EXPECT_EQ(premier[1], std::to_string(tireur));
+  EXPECT_EQ(premier[3], 0);
+  EXPECT_GE(premier[4], 5);
+  EXPECT_GE(premier[5], premier[4]);
+  EXPECT_EQ(premier[6], true);
+  const int precision = static_cast<int>(std::lround(100.0 * premier[4].get<double>() / premier[5].get<double>()));
+  EXPECT_EQ(vu["premier"], "1#ff140010" + std::to_string(precision) + "%")
+      << "rank, colour, kills, deaths, accuracy: " << vu.dump();
+  const json victime = vu["fil"]["victimes"][0];
+  EXPECT_EQ(victime[1], "#ff1400");
+  EXPECT_EQ(victime[3], "#00c0ff");
+  EXPECT_GT(victime[0], 0);
+  EXPECT_EQ(vu["victime"], " #ff1400 destroyed  #00c0ff") << vu.dump();
   spectateur->collecte(50ms);
   EXPECT_EQ(spectateur->erreur(), "");
 }
