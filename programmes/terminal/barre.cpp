@@ -66,7 +66,7 @@ std::string texte_barre(const etat_barre& e, int largeur) {
   infos.push_back(std::to_string(static_cast<long>(std::lround(e.images_par_seconde))) + " fps");
   std::string_view touches = "arrows: move  space: fire  q: quit";
   if (e.spectateur) {
-    touches = "q: quit";
+    touches = "s: scores  q: quit";
   } else if (e.detruit) {
     touches = "r: rejoin  q: quit";
   }

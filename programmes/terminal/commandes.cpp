@@ -23,6 +23,9 @@ ordre ordre_de(int touche) {
     case 'r':
     case 'R':
       return {commande::rejoint};
+    case 's':
+    case 'S':
+      return {commande::classement};
     default:
       return {};
   }

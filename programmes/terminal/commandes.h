@@ -11,6 +11,7 @@ enum class commande {
   action,   // an action for the server: `ordre::action`
   quitte,   // leave ("PUT ACTION QUITTE")
   rejoint,  // a new ship on a new connection, once the ship was destroyed
+  classement,  // show or hide the leaderboard (watching)
 };
 
 struct ordre {

@@ -8,6 +8,7 @@
 #include <variant>
 
 #include "terminal/barre.h"
+#include "terminal/classement.h"
 #include "terminal/commandes.h"
 #include "terminal/signaux.h"
 
@@ -19,6 +20,8 @@ using horloge = std::chrono::steady_clock;
 using jeu_client::requete;
 
 constexpr std::chrono::milliseconds delai_serveur{3000};
+// Lines of the leaderboard panel at most, its header included.
+constexpr std::size_t lignes_classement = 12;
 
 jeu_client::couleur_t couleur_au_hasard() {
   static std::mt19937 generateur{std::random_device{}()};
@@ -119,6 +122,10 @@ void partie::lit_touches(ecran& e, std::chrono::steady_clock::time_point jusqua,
       vitesse_.applique(o.action);
     } else if (o.quoi == commande::rejoint && !options_.spectateur && detruit_) {
       rejoint();
+    } else if (o.quoi == commande::classement && options_.spectateur) {
+      classement_visible_ = !classement_visible_;
+      derniers_scores_ = {};  // fresh scores at once
+      return;
     }
   }
 }
@@ -129,7 +136,24 @@ void partie::image(ecran& e, std::vector<requete>& requetes, double images_par_s
   requetes.push_back(requete::vaisseaux);
   requetes.push_back(requete::balles);
   if (options_.spectateur) requetes.push_back(requete::stats);
-  auto reponses = connexion_.trame(requetes);
+  const auto maintenant = horloge::now();
+  const bool avec_scores = options_.spectateur && classement_visible_ && scores_servis_ &&
+                           maintenant - derniers_scores_ >= std::chrono::seconds(1);
+  if (avec_scores) requetes.push_back(requete::scores);
+  std::vector<jeu_client::reponse> reponses;
+  try {
+    reponses = connexion_.trame(requetes);
+  } catch (const jeu_client::erreur& err) {
+    // Every reply was read: a server without scores is watched without them.
+    if (!avec_scores || err.quoi() != jeu_client::erreur::sorte::syntaxe) throw;
+    scores_servis_ = false;
+    requetes.pop_back();
+    reponses = connexion_.trame(requetes);
+  }
+  if (avec_scores && scores_servis_) {
+    scores_ = std::move(std::get<std::vector<jeu_client::score>>(reponses.back()));
+    derniers_scores_ = maintenant;
+  }
   std::size_t i = nb_actions;
   if (!options_.spectateur) {
     detruit_ = std::get<jeu_client::statut>(reponses[i++]) == jeu_client::statut::mort;
@@ -162,6 +186,11 @@ void partie::image(ecran& e, std::vector<requete>& requetes, double images_par_s
   }
   if (detruit_) s.banniere = " your ship was destroyed: r rejoins, q quits ";
   s.barre = texte_barre(etat, e.colonnes());
+  panneau classement;
+  if (classement_visible_) {
+    classement = panneau_classement(scores_, scores_servis_, lignes_classement);
+    s.classement = &classement;
+  }
   e.dessine(s);
 }
 

@@ -66,8 +66,19 @@ jeu_client::connexion tue_une_cible(int port, couleur_t tireur, couleur_t cible,
       std::vector<requete> tours(static_cast<std::size_t>(std::labs(pas)),
                                  pas > 0 ? requete::gauche : requete::droite);
       if (!tours.empty()) a.trame(tours);
+      // The bullets' own line must be clear too, not only the one between the
+      // centres.
+      const auto vise = trouve(a.vaisseaux(), tireur);
+      if (!vise) throw std::runtime_error("the shooter's ship is gone");
+      jeu_client::vaisseau bout = *vise;
+      bout.x += d * std::cos(vise->angle);
+      bout.y += d * std::sin(vise->angle);
+      if (std::hypot(bout.x - vb->x, bout.y - vb->y) > 10 || !degage(cubes, *vise, bout)) {
+        b.quitte();
+        continue;
+      }
       const std::vector<requete> salve(5, requete::tire);  // five life points
-      while (horloge::now() < fin) {
+      for (int salves = 0; salves < 3; ++salves) {
         a.trame(salve);
         const auto attente = horloge::now() + std::chrono::seconds(2);
         while (horloge::now() < attente) {
@@ -75,6 +86,7 @@ jeu_client::connexion tue_une_cible(int port, couleur_t tireur, couleur_t cible,
           std::this_thread::sleep_for(std::chrono::milliseconds(10));
         }
       }
+      b.quitte();  // missed: somewhere else
     }
   }
   throw std::runtime_error("no kill could be arranged in time");

@@ -61,15 +61,16 @@ TEST(Barre, WhatEachSituationShows) {
       {refus, "rejoin failed: colour taken  DESTROYED  ships 3  bullets 7  30 fps  r: rejoin  q: quit",
        "rejoin failed: colour taken DESTROYED ships 3 bullets 7  r: rejoin  q: quit"},
       {spectateur,
-       "watching  ships 12  bullets 40  ticks/s 40.0  players 11  spectators 2  30 fps  q: quit",
-       "watching ships 12 bullets 40 ticks/s 40.0 players 11 spectators 2  q: quit"},
+       "watching  ships 12  bullets 40  ticks/s 40.0  players 11  spectators 2  30 fps  s: scores  "
+       "q: quit",
+       "watching ships 12 bullets 40 ticks/s 40.0 players 11  s: scores  q: quit"},
       {foule,
        "life 4/5  speed -2.0  ships 1500  bullets 38000  1578 fps  arrows: move  space: fire  q: quit",
        "life 4/5 speed -2.0 ships 1500 bullets 38000  arrows: move  space: fire  q: quit"},
       {foule_vue,
        "watching  ships 1500  bullets 38000  ticks/s 40.0  players 1500  spectators 120  30 fps  "
-       "q: quit",
-       "watching ships 1500 bullets 38000 ticks/s 40.0 players 1500  q: quit"},
+       "s: scores  q: quit",
+       "watching ships 1500 bullets 38000 ticks/s 40.0 players 1500  s: scores  q: quit"},
   };
   for (const auto& c : cas) {
     EXPECT_EQ(texte_barre(c.etat, 200), c.large);

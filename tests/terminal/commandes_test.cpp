@@ -26,6 +26,8 @@ TEST(Commandes, KeysToOrders) {
       {'q', {commande::quitte}},
       {'Q', {commande::quitte}},
       {'r', {commande::rejoint}},
+      {'s', {commande::classement}},
+      {'S', {commande::classement}},
       {'x', {}},
       {KEY_RESIZE, {}},
       {'\n', {}},

@@ -19,6 +19,7 @@
 #include "jeu_client.h"
 #include "commun/attente.h"
 #include "commun/processus.h"
+#include "support/duel.h"
 
 namespace jeu::terminal {
 namespace {
@@ -350,6 +351,37 @@ TEST_F(JeuTerminal, SpectatorWatchesWithoutAShip) {
   t.tape({"q"});
   t.attend_sortie("jeu-terminal: quit\n", 0);
   EXPECT_EQ(joueur.vaisseaux().size(), 1u) << "watching changes nothing in the arena";
+}
+
+// In the classic 80x24: s shows the leaderboard over the arena, a kill made
+// meanwhile shows in it, s hides it again.
+TEST_F(JeuTerminal, SpectatorTogglesTheLeaderboard) {
+  session_tmux t = lance("--spectateur", 80, 24);
+  const disposition d = dispose(80, 24, 990, 990);
+  const std::string entete = " # colour   kills deaths  acc";
+  ASSERT_TRUE(t.attend([&](const ecran_lu& e) {
+    return cadre_en_place(e, d) && finit_par(e.ligne(d.ligne_etat), "s: scores  q: quit");
+  }));
+  t.tape({"s"});
+  ASSERT_TRUE(t.attend([&](const ecran_lu& e) {
+    return e.texte().find(entete) != std::string::npos &&
+           e.texte().find(" no player yet") != std::string::npos;
+  }));
+  jeu_client::connexion tireur = jeu::essai::tue_une_cible(port_, 0xff1400, 0x00c0ff);
+  const auto vu = t.attend([&](const ecran_lu& e) {
+    return e.texte().find(" 1 #ff1400      1      0 ") != std::string::npos &&
+           e.texte().find(" 2 #00c0ff      0      1    -") != std::string::npos;
+  });
+  ASSERT_TRUE(vu);
+  // The panel sits inside the arena's frame, at its top right.
+  const int ligne_entete = d.ligne + 1;
+  EXPECT_NE(vu->ligne(ligne_entete).find(entete), std::string::npos) << vu->texte();
+  t.tape({"s"});
+  ASSERT_TRUE(t.attend([&](const ecran_lu& e) {
+    return cadre_en_place(e, d) && e.texte().find(entete) == std::string::npos;
+  }));
+  t.tape({"q"});
+  t.attend_sortie("jeu-terminal: quit\n", 0);
 }
 
 // Every way out gives the terminal back and says why.
