@@ -13,7 +13,7 @@ namespace jeu {
 
 namespace {
 
-constexpr std::array<std::pair<std::string_view, requete>, 15> literaux{{
+constexpr std::array<std::pair<std::string_view, requete>, 16> literaux{{
     {"GET BALLES\r", requete::balles},
     {"GET CUBES\r", requete::cubes},
     {"GET VAISSEAUX\r", requete::vaisseaux},
@@ -29,6 +29,7 @@ constexpr std::array<std::pair<std::string_view, requete>, 15> literaux{{
     {"PUT ACTION TIRE\r", requete::tire},
     {"PUT ACTION QUITTE\r", requete::quitte},
     {"GET STATS\r", requete::stats},
+    {"GET FLUX\r", requete::flux},
 }};
 
 constexpr std::string_view prefixe_enregistrement = "PUT COULEUR VAISSEAU ";

@@ -32,12 +32,13 @@ enum class requete {
   tire,
   quitte,
   stats,  // a spectator's request only: for a player it is a syntax error
+  flux,   // a spectator's only too: the tick stream
   inconnue,
 };
 
 // The request that `ligne` (the bytes before the LF, CR included) is, by
-// exact equality of the whole line with one of the fifteen request literals
-// ("GET STATUT\r", ..., "GET STATS\r"); any other line, a NUL inside
+// exact equality of the whole line with one of the sixteen request literals
+// ("GET STATUT\r", ..., "GET STATS\r", "GET FLUX\r"); any other line, a NUL inside
 // included, is requete::inconnue.
 requete reconnait_requete(std::string_view ligne);
 
@@ -56,6 +57,7 @@ inline constexpr std::string_view reponse_enregistre = "VAISSEAU ENREGISTRE\r\n"
 inline constexpr std::string_view reponse_couleur_utilisee = "ERREUR COULEUR UTILISEE\r\n";
 inline constexpr std::string_view reponse_syntaxe = "ERREUR SYNTAXE\r\n";
 inline constexpr std::string_view reponse_ok = "OK\r\n";
+inline constexpr std::string_view reponse_flux = "PUT FLUX\r\n";
 inline constexpr std::string_view reponse_vivant = "PUT STATUT vivant\r\n";
 inline constexpr std::string_view reponse_mort = "PUT STATUT mort\r\n";
 

@@ -46,6 +46,10 @@ issue_requete spectateur::traite_requete(const monde& m, std::string_view ligne)
     case requete::stats:
       reponse_.stats(etat_du_serveur(m, horloge::now()));
       break;
+    case requete::flux:
+      reponse_.texte(reponse_flux);
+      issue.flux = true;
+      break;
     case requete::quitte:
       reponse_.texte(reponse_ok);
       issue.fin = true;

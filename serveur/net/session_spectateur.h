@@ -17,7 +17,8 @@ class spectateur {
   // Handles one request line (bytes before the LF, CR included). The GET
   // requests get the players' replies, except "GET STATUT", answered
   // "PUT STATUT spectateur"; "GET STATS" reports the server's figures;
-  // "PUT ACTION QUITTE" answers "OK" and sets `fin`; anything else, the
+  // "GET FLUX" answers "PUT FLUX" and sets `flux` (the session then
+  // streams); "PUT ACTION QUITTE" answers "OK" and sets `fin`; anything else, the
   // other actions and registration included, is "ERREUR SYNTAXE".
   // REQUIRES: m.verrou_monde.
   issue_requete traite_requete(const monde& m, std::string_view ligne) REQUIRES(m.verrou_monde);

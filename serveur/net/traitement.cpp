@@ -170,6 +170,7 @@ issue_requete joueur::traite_requete(monde& m, std::string_view ligne) {
       issue.fin = true;
       break;
     case requete::stats:  // spectators only
+    case requete::flux:
     case requete::inconnue:
       return refuse_ligne(ligne);
   }

@@ -9,6 +9,7 @@
 #include "config/configuration.h"
 #include "world/abords_cubes.h"
 #include "world/aleatoire.h"
+#include "world/diffusion.h"
 #include "world/index_vaisseaux.h"
 #include "world/liste_balles.h"
 #include "world/mesures.h"
@@ -69,6 +70,11 @@ struct monde {
   mutable texte_partage texte_cubes GUARDED_BY(verrou_monde);
   // Serial of the next ship created; never reused.
   std::uint64_t prochaine_serie GUARDED_BY(verrou_monde) = 1;
+
+  // Ticks since the start: the first tick is 1 (simulation/tick.h).
+  std::uint64_t numero_tick GUARDED_BY(verrou_monde) = 0;
+  // The last tick's frame for the spectators' streams (its own lock).
+  diffusion flux;
 
   // The server's view of itself, for spectators: the recent ticks (noted by
   // the simulation thread) and the sessions' counters (atomics, no lock).
