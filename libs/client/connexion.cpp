@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "jeu_client.h"
+#include "client/flux.h"
 #include "client/lignes.h"
 #include "client/reponses.h"
 #include "client/requetes.h"
@@ -166,6 +167,32 @@ void connexion::action(requete a) {
                                 " n'est pas une action");
   }
   une<ok>(*this, a);
+}
+
+void connexion::commence_flux() {
+  garde(socket_, entree_, [&] {
+    const echeance e(delai_);
+    ecrit(socket_, ligne_flux, e);
+    source_lignes lignes = source(socket_, entree_, e);
+    const std::string_view ligne = lignes.suivante();
+    if (ligne == "PUT FLUX\r\n") return;
+    if (ligne == "ERREUR SYNTAXE\r\n") {
+      throw erreur(erreur::sorte::syntaxe, "GET FLUX refusee : ERREUR SYNTAXE");
+    }
+    throw erreur(erreur::sorte::inattendue, "reponse inattendue a GET FLUX : " + cite(ligne));
+  });
+}
+
+std::string connexion::flux_texte() {
+  return garde(socket_, entree_, [&] {
+    source_lignes lignes = source(socket_, entree_, echeance(delai_));
+    return lit_texte_trame(lignes);
+  });
+}
+
+trame_flux connexion::flux_suivante() {
+  const std::string texte = flux_texte();
+  return garde(socket_, entree_, [&] { return lit_trame_flux(texte); });
 }
 
 void connexion::quitte() {

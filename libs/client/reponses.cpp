@@ -241,6 +241,9 @@ std::optional<int> constante(string_view mot, string_view texte) {
 
 }  // namespace
 
+std::optional<vaisseau> lit_ligne_vaisseau(string_view texte) { return lit_vaisseau(texte); }
+std::optional<balle> lit_ligne_balle(string_view texte) { return lit_balle(texte); }
+
 reponse lit_reponse(requete r, source_lignes& lignes) {
   const string_view ligne = lignes.suivante();
   const auto c = corps(ligne);

@@ -135,6 +135,26 @@ enum class requete {
 // The line sent for `r`, CR LF included ("GET VAISSEAUX\r\n").
 std::string_view ligne(requete r);
 
+// One frame of the tick stream ("GET FLUX", spectators only): the world as
+// it stood after tick `tick`. Blocks the library does not know are skipped.
+struct trame_flux {
+  std::uint64_t tick = 0;          // ticks since the server started; the first is 1
+  std::uint64_t ticks_perdus = 0;  // ticks since the previous frame that this stream did not get
+  std::vector<vaisseau> vaisseaux;  // as "GET VAISSEAUX" gives them, newest first
+  std::vector<balle> balles;        // as "GET BALLES" gives them, newest first
+  // The tick's events, one line each as sent, CR LF removed ("1200 PART 255
+  // detruit"), oldest first; empty when the server sends no events block.
+  std::vector<std::string> evenements;
+  std::uint64_t evenements_manques = 0;  // events of the ticks this stream lost
+};
+
+// Parses one frame from its text, from its "TICK" line to its "FIN TICK"
+// line, every line ending in CR LF, nothing after it (what
+// connexion::flux_texte gives). Unknown blocks ("PUT <NAME> <count> ...",
+// then count lines) are skipped. Throws erreur(inattendue) quoting the first
+// line that is not where or what it should be.
+trame_flux lit_trame_flux(std::string_view texte);
+
 // "OK", the reply to an action.
 struct ok {};
 
@@ -216,6 +236,18 @@ class connexion {
   // An action (accelere, decelere, gauche, droite, tire); throws
   // std::invalid_argument for another request.
   void action(requete a);
+
+  // "GET FLUX" (a spectator's only): waits for "PUT FLUX"; from then on the
+  // server sends a frame after every tick and the connection only streams
+  // (the request calls above would throw erreur(inattendue)). Throws
+  // erreur(syntaxe) for a player.
+  void commence_flux();
+  // The next frame of the stream, parsed. Waits at most the connection's
+  // delay for the whole frame; erreur(fermee) when the server ended it.
+  trame_flux flux_suivante();
+  // The same frame as text (TICK line to FIN TICK line, CR LF included),
+  // checked only for its framing, for a program that stores frames.
+  std::string flux_texte();
 
   // "PUT ACTION QUITTE": removes the ship, waits for "OK", closes.
   void quitte();
