@@ -56,10 +56,16 @@ std::string json_image(const image& i) {
                 {"tick_p99_us", s.p99_tick_us},       {"joueurs", s.joueurs},
                 {"spectateurs", s.spectateurs},       {"vaisseaux", s.vaisseaux},
                 {"balles", s.balles},                 {"requetes_s", s.requetes_par_seconde}};
-  return texte_json({{"n", i.numero},
-                     {"vaisseaux", std::move(vaisseaux)},
-                     {"balles", std::move(balles)},
-                     {"stats", std::move(stats)}});
+  json j = {{"n", i.numero},           {"tick", i.tick},
+            {"perdus", i.ticks_perdus}, {"vaisseaux", std::move(vaisseaux)},
+            {"balles", std::move(balles)}, {"stats", std::move(stats)}};
+  if (i.relecture) {
+    j["relecture"] = {{"premier", i.relecture->premier},
+                      {"dernier", i.relecture->dernier},
+                      {"pause", i.relecture->pause},
+                      {"vitesse", i.relecture->vitesse}};
+  }
+  return texte_json(j);
 }
 
 std::string json_statut(bool connecte, std::string_view texte) {

@@ -3,8 +3,9 @@
 // What the page is sent, as JSON in server-sent events. Five events:
 //   plateau  {"largeur","hauteur","rayon_vaisseau","rayon_balle","max_pt_vie",
 //             "cubes":[[x1,y1,x2,y2],...]}            once per game connection
-//   image    {"n","vaisseaux":[[x,y,angle,pv,"#rrggbb","colour"],...],
-//             "balles":[[x,y,"#rrggbb"],...],"stats":{...}}   every frame
+//   image    {"n","tick","perdus","vaisseaux":[[x,y,angle,pv,"#rrggbb","colour"],...],
+//             "balles":[[x,y,"#rrggbb"],...],"stats":{...}}   every frame;
+//             replaying, also "relecture":{"premier","dernier","pause","vitesse"}
 //   statut   {"connecte":bool,"texte":"..."}          when the link changes
 //   scores   {"servis":bool,"total":n,"lignes":[["#rrggbb","colour",kills,
 //             deaths,hits_given,shots,alive],...]}     best first, when they change
@@ -35,6 +36,14 @@ struct plateau {
   std::vector<jeu_client::cube> cubes;
 };
 
+// Where a replay stands.
+struct etat_relecture {
+  std::uint64_t premier = 0;  // the recording's first and last ticks
+  std::uint64_t dernier = 0;
+  bool pause = false;
+  double vitesse = 1;  // 1: 40 ticks a second
+};
+
 // One frame of the game.
 struct image {
   std::uint64_t numero = 0;  // frames read since the program started
@@ -48,6 +57,12 @@ struct image {
   std::int64_t manques = 0;
   // False when the game server answers neither "GET SCORES" nor "GET EVENEMENTS".
   bool scores_servis = true;
+  // From the tick stream or a recording: the frame's tick (0: unknown) and
+  // the ticks the stream lost before it.
+  std::uint64_t tick = 0;
+  std::uint64_t ticks_perdus = 0;
+  // Set when replaying a recording.
+  std::optional<etat_relecture> relecture;
 };
 
 // Rows of the leaderboard sent to the page at most.

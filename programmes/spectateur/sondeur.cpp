@@ -45,31 +45,42 @@ void sondeur::publie_scores(const image& i) {
 
 void sondeur::boucle() {
   using horloge = std::chrono::steady_clock;
-  const std::string nom = source_.nom();
+  const std::string nom = source_.description();
   const std::string pause = std::to_string(cadence_.pause.count()) + " ms";
   std::uint64_t numero = 0;
   std::string derniere_erreur;
-  annonce(false, "connecting to the game server " + nom);
+  annonce(false, "connecting to " + nom);
   for (;;) {
     try {
       diffusion_.publie_plateau(json_plateau(source_.ouvre()));
       derniere_erreur.clear();
-      annonce(true, "watching the game server " + nom);
+      annonce(true, "watching " + nom);
       auto prochaine = horloge::now();
+      const bool a_son_rythme = source_.a_son_rythme();
       for (;;) {
         image i = source_.trame();
-        i.numero = ++numero;
-        diffusion_.publie_image(json_image(i));
+        const auto maintenant = horloge::now();
+        // A source that keeps its own pace is read at once again; of its
+        // frames, one per period goes to the pages (every one keeps its events).
+        if (!a_son_rythme || maintenant >= prochaine) {
+          i.numero = ++numero;
+          diffusion_.publie_image(json_image(i));
+          // A late frame starts a new schedule: no burst to catch up.
+          prochaine = std::max(prochaine + cadence_.periode, maintenant);
+        }
         publie_scores(i);
-        // A late frame starts a new schedule: no burst to catch up.
-        prochaine = std::max(prochaine + cadence_.periode, horloge::now());
-        if (!dort_jusqua(prochaine)) return;
+        if (a_son_rythme) {
+          std::lock_guard garde(verrou_);
+          if (arret_) return;
+        } else if (!dort_jusqua(prochaine)) {
+          return;
+        }
       }
     } catch (const std::exception& e) {
       // One status per kind of failure, not one per try.
       if (e.what() != derniere_erreur) {
         derniere_erreur = e.what();
-        annonce(false, "game server " + nom + ": " + derniere_erreur + "; trying again every " +
+        annonce(false, nom + ": " + derniere_erreur + "; trying again every " +
                            pause);
       }
     }

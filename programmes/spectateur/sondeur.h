@@ -1,7 +1,8 @@
 #pragma once
 
 // The one thread that reads the game for every viewer: a frame every
-// `periode`, published to the diffusion with the scores when they changed
+// `periode` (or, from a source with its own pace, every frame read and one
+// per `periode` at most published), published to the diffusion with the scores when they changed
 // and the kill feed when it grew; when the source fails, a status saying
 // so, then a new try every `pause`.
 

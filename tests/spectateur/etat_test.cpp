@@ -59,6 +59,8 @@ TEST(JsonEvenements, FieldsAndOrderAsThePageReadsThem) {
       // The colour number whole, as a string: 2^53 + 1 as a double is 2^53.
       {json_image(i),
        {{"n", 7},
+        {"tick", 0},
+        {"perdus", 0},
         {"vaisseaux", {{512, 301, 1.57, 5, "#ff0000", "16711680"},
                        {87, 640, -0.45, 1, "#000001", "9007199254740993"}}},
         {"balles", {{524, 313, "#ff0000"}}},

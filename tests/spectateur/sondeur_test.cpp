@@ -60,9 +60,9 @@ TEST(Sondeur, ReportsEachFailureOnceAndReconnects) {
   }
   const std::vector<std::pair<bool, std::string>> attendu{
       {false, "connecting to the game server essai:1"},
-      {false, "game server essai:1: refused; trying again every 5 ms"},
+      {false, "the game server essai:1: refused; trying again every 5 ms"},
       {true, "watching the game server essai:1"},
-      {false, "game server essai:1: closed; trying again every 5 ms"},
+      {false, "the game server essai:1: closed; trying again every 5 ms"},
       {true, "watching the game server essai:1"},
   };
   EXPECT_EQ(journal, attendu);
