@@ -77,6 +77,15 @@ TEST(JsonEvenements, FieldsAndOrderAsThePageReadsThem) {
     EXPECT_EQ(c.texte.find('\n'), std::string::npos) << c.texte;
     EXPECT_EQ(json::parse(c.texte), c.attendu) << c.texte;
   }
+  // A replay's frame says where the replay stands.
+  image r;
+  r.tick = 250;
+  r.relecture = etat_relecture{11, 400, true, 0.25};
+  const json j = json::parse(json_image(r));
+  EXPECT_EQ(j["tick"], 250);
+  EXPECT_EQ(j["relecture"],
+            json({{"premier", 11}, {"dernier", 400}, {"pause", true}, {"vitesse", 0.25}}));
+  EXPECT_FALSE(json::parse(json_image(i)).contains("relecture"));
   // Coordinates as integers, not "512.0".
   EXPECT_NE(json_image(i).find("[512,301,1.57,"), std::string::npos) << json_image(i);
 }
