@@ -48,7 +48,14 @@ std::string compose_barre(const std::vector<std::string>& infos, std::string_vie
 std::string texte_barre(const etat_barre& e, int largeur) {
   std::vector<std::string> infos;
   if (!e.message.empty()) infos.push_back(e.message);
-  if (e.spectateur) {
+  if (e.relecture) {
+    const etat_relecture& r = *e.relecture;
+    char vitesse[16];
+    std::snprintf(vitesse, sizeof vitesse, "%gx", r.vitesse);
+    infos.push_back("replay");
+    infos.push_back("tick " + std::to_string(r.tick) + "/" + std::to_string(r.dernier));
+    infos.push_back(r.pause ? "paused" : vitesse);
+  } else if (e.spectateur) {
     infos.push_back("watching");
   } else if (e.detruit) {
     infos.push_back("DESTROYED");
@@ -65,7 +72,10 @@ std::string texte_barre(const etat_barre& e, int largeur) {
   }
   infos.push_back(std::to_string(static_cast<long>(std::lround(e.images_par_seconde))) + " fps");
   std::string_view touches = "arrows: move  space: fire  q: quit";
-  if (e.spectateur) {
+  if (e.relecture) {
+    touches = e.relecture->pause ? "space: play  -/+: speed  arrows: seek  q: quit"
+                                 : "space: pause  -/+: speed  arrows: seek  q: quit";
+  } else if (e.spectateur) {
     touches = "s: scores  q: quit";
   } else if (e.detruit) {
     touches = "r: rejoin  q: quit";

@@ -3,6 +3,7 @@
 // The status bar: one line under the arena.
 
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -11,6 +12,14 @@
 #include "jeu_client.h"
 
 namespace jeu::terminal {
+
+// Where a replay stands.
+struct etat_relecture {
+  std::uint64_t tick = 0;
+  std::uint64_t dernier = 0;
+  bool pause = false;
+  double vitesse = 1;
+};
 
 struct etat_barre {
   bool spectateur = false;
@@ -23,6 +32,7 @@ struct etat_barre {
   std::optional<jeu_client::statistiques> stats;  // a spectator's last "GET STATS"
   double images_par_seconde = 0;                  // redraws over the last second
   std::string message;                            // said first when not empty
+  std::optional<etat_relecture> relecture;        // replaying a recording
 };
 
 // The bar's text for a terminal `largeur` columns wide (ASCII only, one byte

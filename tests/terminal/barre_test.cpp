@@ -47,6 +47,14 @@ TEST(Barre, WhatEachSituationShows) {
   foule_vue.stats->joueurs = 1500;
   foule_vue.stats->spectateurs = 120;
 
+  etat_barre relecture;
+  relecture.vaisseaux = 30;
+  relecture.balles = 120;
+  relecture.images_par_seconde = 40;
+  relecture.relecture = etat_relecture{250, 929, false, 0.25};
+  etat_barre en_pause = relecture;
+  en_pause.relecture->pause = true;
+
   const struct {
     const etat_barre& etat;
     std::string large;  // in 200 columns
@@ -71,6 +79,14 @@ TEST(Barre, WhatEachSituationShows) {
        "watching  ships 1500  bullets 38000  ticks/s 40.0  players 1500  spectators 120  30 fps  "
        "s: scores  q: quit",
        "watching ships 1500 bullets 38000 ticks/s 40.0 players 1500  s: scores  q: quit"},
+      {relecture,
+       "replay  tick 250/929  0.25x  ships 30  bullets 120  40 fps  space: pause  -/+: speed  "
+       "arrows: seek  q: quit",
+       "replay tick 250/929 0.25x  space: pause  -/+: speed  arrows: seek  q: quit"},
+      {en_pause,
+       "replay  tick 250/929  paused  ships 30  bullets 120  40 fps  space: play  -/+: speed  "
+       "arrows: seek  q: quit",
+       "replay tick 250/929 paused  space: play  -/+: speed  arrows: seek  q: quit"},
   };
   for (const auto& c : cas) {
     EXPECT_EQ(texte_barre(c.etat, 200), c.large);

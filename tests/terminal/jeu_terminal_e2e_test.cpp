@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <optional>
@@ -19,6 +20,7 @@
 #include "jeu_client.h"
 #include "commun/attente.h"
 #include "commun/processus.h"
+#include "enregistrement/ecrivain.h"
 #include "support/duel.h"
 
 namespace jeu::terminal {
@@ -343,7 +345,8 @@ TEST_F(JeuTerminal, SpectatorWatchesWithoutAShip) {
     // ticks/s comes from GET STATS once a second of ticks is counted.
     return cadre_en_place(e, d) && barre.find("watching  ships 1  bullets 0  ticks/s ") == 0 &&
            barre.find("ticks/s 0.0") == std::string::npos &&
-           barre.find("players 1  spectators 2") != std::string::npos && vus.size() == 1 &&
+           // The test's observer, and jeu-terminal's two: requests and the stream.
+           barre.find("players 1  spectators 3") != std::string::npos && vus.size() == 1 &&
            vus[0] == case_de(d, v->x, v->y);
   });
   ASSERT_TRUE(vu);
@@ -382,6 +385,68 @@ TEST_F(JeuTerminal, SpectatorTogglesTheLeaderboard) {
   }));
   t.tape({"q"});
   t.attend_sortie("jeu-terminal: quit\n", 0);
+}
+
+// The tick on a replay's status bar ("replay  tick 250/400 ..."), 0 if none.
+std::uint64_t tick_relu(const ecran_lu& e, int ligne) {
+  const std::string barre = e.ligne(ligne);
+  const std::size_t i = barre.find("tick ");
+  return i == std::string::npos ? 0 : std::strtoull(barre.c_str() + i + 5, nullptr, 10);
+}
+
+// A recording replayed at 80x24: it plays, space pauses on a tick whose
+// ship is drawn where the recording has it, the right arrow seeks on.
+TEST(JeuTerminalRelecture, ReplaysPausesAndSeeks) {
+  const auto chemin = dans_le_path("tmux");
+  if (!chemin) GTEST_SKIP() << "tmux is not installed (Debian package tmux): no end-to-end test";
+  // Ticks 1 to 2000 (50 s): one ship at x = 100 + tick / 4, y = 500.
+  const std::string fichier = ::testing::TempDir() + "rejeu-" + std::to_string(getpid()) + ".jfx";
+  std::remove(fichier.c_str());
+  {
+    enregistrement::ecrivain e(fichier);
+    for (int t = 1; t <= 2000; ++t) {
+      const std::string n = std::to_string(t);
+      e.ajoute(static_cast<std::uint64_t>(t), "TICK " + n + " 0\r\nPUT VAISSEAUX 1\r\n" +
+                                                  std::to_string(100 + t / 4) +
+                                                  " 500 0. 5 16711680\r\nPUT BALLES 0\r\nFIN TICK " +
+                                                  n + "\r\n");
+    }
+    e.termine();
+  }
+  session_tmux t(*chemin, "'" + jeu_terminal + "' --rejoue '" + fichier + "'", 80, 24);
+  const disposition d = dispose(80, 24, 990, 990);
+  std::uint64_t premier = 0;
+  ASSERT_TRUE(t.attend([&](const ecran_lu& e) {
+    premier = tick_relu(e, d.ligne_etat);
+    return cadre_en_place(e, d) && e.ligne(d.ligne_etat).find("replay tick ") == 0 && premier > 0 &&
+           finit_par(e.ligne(d.ligne_etat), "space: pause  -/+: speed  arrows: seek  q: quit");
+  }));
+  // Playing: the tick moves on.
+  ASSERT_TRUE(t.attend([&](const ecran_lu& e) { return tick_relu(e, d.ligne_etat) > premier; }));
+  t.tape({"Space"});
+  std::uint64_t arret = 0;
+  const auto en_pause = t.attend([&](const ecran_lu& e) {
+    arret = tick_relu(e, d.ligne_etat);
+    return e.ligne(d.ligne_etat).find(" paused ") != std::string::npos && arret > 0;
+  });
+  ASSERT_TRUE(en_pause);
+  const auto vus = vaisseaux_a_l_ecran(*en_pause, d);
+  ASSERT_EQ(vus.size(), 1u) << en_pause->texte();
+  EXPECT_EQ(vus[0], case_de(d, static_cast<double>(100 + arret / 4), 500)) << en_pause->texte();
+  // Paused, a later screen shows the same tick.
+  t.tape({"x"});  // a key that does nothing, then a redraw
+  const auto encore = t.attend([&](const ecran_lu& e) { return tick_relu(e, d.ligne_etat) != 0; });
+  ASSERT_TRUE(encore);
+  EXPECT_EQ(tick_relu(*encore, d.ligne_etat), arret) << encore->texte();
+  // The right arrow: 200 ticks on, still paused.
+  t.tape({"Right"});
+  ASSERT_TRUE(t.attend([&](const ecran_lu& e) {
+    return tick_relu(e, d.ligne_etat) == arret + 200 &&
+           e.ligne(d.ligne_etat).find(" paused ") != std::string::npos;
+  }));
+  t.tape({"q"});
+  t.attend_sortie("jeu-terminal: quit\n", 0);
+  std::remove(fichier.c_str());
 }
 
 // Every way out gives the terminal back and says why.
