@@ -94,9 +94,9 @@ BENCHMARK(BM_Tick)
     ->Unit(benchmark::kMicrosecond);
 
 // One tick as the server runs it, without a spectator's stream (flux = 0)
-// or with one (flux = 1): then the tick also builds the frame the streams
-// share, encoding the lists' text (which the next "GET VAISSEAUX" or "GET
-// BALLES" would otherwise encode) and taking references to it.
+// or with one (flux = 1): then the tick also publishes the frame the
+// streams share, a copy of the lists (the streams encode it, outside the
+// lock).
 void BM_TickFlux(benchmark::State& etat) {
   monde m(1);
   VerrouGarde garde(m.verrou_monde);
