@@ -10,6 +10,7 @@
 #include <memory>
 #include <stdexcept>
 
+#include "enregistrement/ecarts.h"
 #include "enregistrement/format.h"
 
 namespace jeu::enregistrement {
@@ -101,7 +102,28 @@ void ecrivain::ajoute(std::uint64_t tick, std::string_view texte) {
 
 void ecrivain::ecrit_bloc() {
   if (en_cours_ == 0) return;
-  const std::string brut = index_ + textes_;
+  codage code = codage::textes;
+  std::string brut;
+  if (reglages_.ecarts) {
+    std::vector<trame_codee> trames;
+    trames.reserve(en_cours_);
+    std::size_t position = 0;
+    for (std::size_t i = 0; i < en_cours_; ++i) {
+      const auto* p = reinterpret_cast<const unsigned char*>(index_.data()) + 12 * i;
+      const std::size_t longueur = lit_u32(p + 8);
+      trames.push_back({lit_u64(p), std::string_view(textes_).substr(position, longueur)});
+      position += longueur;
+    }
+    brut = code_ecarts(trames);
+    // Checked before it is trusted: what cannot be read back is not written.
+    const auto relues = decode_ecarts(brut, trames.size());
+    bool fidele = relues.size() == trames.size();
+    for (std::size_t i = 0; fidele && i < trames.size(); ++i) {
+      fidele = relues[i].first == trames[i].tick && relues[i].second == trames[i].texte;
+    }
+    if (fidele) code = codage::ecarts;
+  }
+  if (code == codage::textes) brut = index_ + textes_;
   std::unique_ptr<ZSTD_CCtx, libere_cctx> cctx(ZSTD_createCCtx());
   if (!cctx) throw std::bad_alloc();
   ZSTD_CCtx_setParameter(cctx.get(), ZSTD_c_compressionLevel, reglages_.niveau);
@@ -119,7 +141,7 @@ void ecrivain::ecrit_bloc() {
   entete_bloc e;
   e.premier_tick = premier_du_bloc_;
   e.trames = static_cast<std::uint16_t>(en_cours_);
-  e.code = codage::textes;
+  e.code = code;
   e.taille_brute = static_cast<std::uint32_t>(brut.size());
   e.taille_compressee = static_cast<std::uint32_t>(n);
   e.etendue = static_cast<std::uint32_t>(dernier_tick_ - premier_du_bloc_);

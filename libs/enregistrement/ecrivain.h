@@ -17,6 +17,10 @@ struct reglages_ecrivain {
   std::size_t trames_par_bloc = 40;  // one second of ticks; at most 65,535
   // A chunk is also closed once its frames hold this many bytes.
   std::size_t octets_par_bloc = 16 * 1024 * 1024;
+  // Chunks coded by differences (enregistrement/ecarts.h) rather than as
+  // texts; a chunk whose coding does not decode back to its frames is
+  // written as texts.
+  bool ecarts = true;
 };
 
 class ecrivain {

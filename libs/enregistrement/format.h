@@ -25,6 +25,7 @@ inline constexpr std::size_t taille_entete_bloc = 32;
 // How a chunk's frames are laid out before compression.
 enum class codage : std::uint8_t {
   textes = 0,  // per frame (tick u64, length u32), then the texts one after the other
+  ecarts = 1,  // each item as its difference from the previous frame (enregistrement/ecarts.h)
 };
 
 struct entete_bloc {

@@ -1,5 +1,7 @@
 #include "enregistrement/lecteur.h"
 
+#include "enregistrement/ecarts.h"
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -29,6 +31,19 @@ std::size_t lit_a(int fd, unsigned char* octets, std::size_t n, std::uint64_t po
     lus += static_cast<std::size_t>(k);
   }
   return lus;
+}
+
+// The frames' ticks increase, from the header's first tick over its span.
+void verifie(const std::vector<trame_enregistree>& trames, const entete_bloc& e,
+             const std::string& ou) {
+  for (std::size_t i = 1; i < trames.size(); ++i) {
+    if (trames[i].tick <= trames[i - 1].tick) {
+      throw std::runtime_error(ou + " : index des trames incoherent");
+    }
+  }
+  if (trames.front().tick != e.premier_tick || trames.back().tick - trames.front().tick != e.etendue) {
+    throw std::runtime_error(ou + " : index des trames incoherent");
+  }
 }
 
 }  // namespace
@@ -67,7 +82,10 @@ lecteur lecteur::ouvre(const std::string& chemin) {
     unsigned char o[taille_entete_bloc];
     if (lit_a(l.fd_, o, sizeof o, position, chemin) < sizeof o) break;
     entete_bloc e;
-    if (!decode(o, e) || e.trames == 0 || e.code != codage::textes) break;
+    if (!decode(o, e) || e.trames == 0 ||
+        (e.code != codage::textes && e.code != codage::ecarts)) {
+      break;
+    }
     if (position + sizeof o + e.taille_compressee > l.taille_fichier_) break;
     if (!l.index_.empty()) {
       const entete_bloc& avant = l.index_.back().entete;
@@ -142,9 +160,24 @@ void lecteur::charge(std::size_t numero) {
                              (ZSTD_isError(n) ? ZSTD_getErrorName(n) : "taille inattendue") + ")");
   }
   const std::size_t nombre = b.entete.trames;
+  std::vector<trame_enregistree> trames(nombre);
+  if (b.entete.code == codage::ecarts) {
+    try {
+      auto decodees = decode_ecarts(brut, nombre);
+      for (std::size_t i = 0; i < nombre; ++i) {
+        trames[i].tick = decodees[i].first;
+        trames[i].texte = std::move(decodees[i].second);
+      }
+    } catch (const std::runtime_error& e) {
+      throw std::runtime_error(ou + " : endommage (" + e.what() + ")");
+    }
+    verifie(trames, b.entete, ou);
+    trames_ = std::move(trames);
+    bloc_charge_ = numero;
+    return;
+  }
   const std::size_t taille_index = 12 * nombre;
   if (brut.size() < taille_index) throw std::runtime_error(ou + " : index des trames tronque");
-  std::vector<trame_enregistree> trames(nombre);
   std::size_t position = taille_index;
   const auto* p = reinterpret_cast<const unsigned char*>(brut.data());
   for (std::size_t i = 0; i < nombre; ++i) {
@@ -157,10 +190,8 @@ void lecteur::charge(std::size_t numero) {
     trames[i].texte.assign(brut, position, longueur);
     position += longueur;
   }
-  if (position != brut.size() || trames.front().tick != b.entete.premier_tick ||
-      trames.back().tick - trames.front().tick != b.entete.etendue) {
-    throw std::runtime_error(ou + " : index des trames incoherent");
-  }
+  if (position != brut.size()) throw std::runtime_error(ou + " : index des trames incoherent");
+  verifie(trames, b.entete, ou);
   trames_ = std::move(trames);
   bloc_charge_ = numero;
 }

@@ -192,8 +192,9 @@ class session {
   }
 
   // The tick stream, until the client goes or a frame cannot be written
-  // within the send timeout. Each tick's frame is the body the tick built,
-  // shared by every stream, after this stream's own "TICK" line. A stream
+  // within the send timeout. Each tick's frame is the text encoded once for
+  // every stream (by the first to send it), after this stream's own "TICK"
+  // line. A stream
   // that is still writing an older frame when ticks pass sends only the
   // newest next, and counts the others as lost: whole frames or nothing.
   void diffuse() EXCLUDES(m_.verrou_monde) {
@@ -219,7 +220,7 @@ class session {
         ligne_tick.clear();
         ajoute_ligne_tick(ligne_tick, t->tick, t->tick - dernier - 1);
         sortie_.ajoute(ligne_tick);
-        for (const texte_partage::bloc& b : t->corps) sortie_.ajoute(b);
+        sortie_.ajoute(corps_de(*t));
         dernier = t->tick;
         t.reset();
         if (!envoie()) return;

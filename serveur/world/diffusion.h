@@ -5,19 +5,26 @@
 #include <condition_variable>
 #include <cstdint>
 #include <memory>
+#include <mutex>
 #include <vector>
 
+#include "world/records.h"
 #include "world/texte_partage.h"
 #include "world/verrou.h"
 
 namespace jeu {
 
-// The body of one tick's frame for the spectators' streams: every line
-// after the per-stream "TICK" line, "FIN TICK" included, as shared encoded
-// blocks. Built once by the tick, sent as it is by every stream.
+// One tick's frame for the spectators' streams: the lists as the tick left
+// them, copied by the tick (a copy costs it far less than encoding them),
+// and the frame's text after the per-stream "TICK" line ("FIN TICK"
+// included), encoded once, outside the world lock, by the first stream
+// that sends it (net/trame_flux.h); every stream sends those same bytes.
 struct trame_diffusee {
   std::uint64_t tick = 0;
-  std::vector<texte_partage::bloc> corps;
+  std::vector<vaisseau> vaisseaux;  // list order: newest first
+  std::vector<balle> balles;        // list order: newest first
+  mutable std::once_flag encodage;
+  mutable texte_partage::bloc corps;
 };
 
 // Where the tick leaves its frame for the streams. Its lock is its own,

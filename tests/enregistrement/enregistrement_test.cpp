@@ -103,6 +103,12 @@ TEST_F(Enregistrement, ReadsBackTickForTick) {
   EXPECT_EQ(l.premier_tick(), t.front());
   EXPECT_EQ(l.dernier_tick(), t.back());
   EXPECT_EQ(l.octets_ignores(), 0u);
+  // The stream's frames are coded by differences (byte 14 of a chunk's header).
+  {
+    std::ifstream f(chemin("a.enr"), std::ios::binary);
+    f.seekg(16 + 14);
+    EXPECT_EQ(f.get(), static_cast<int>(codage::ecarts));
+  }
   const auto lues = tout(l);
   ASSERT_EQ(lues.size(), t.size());
   for (std::size_t i = 0; i < t.size(); ++i) {
