@@ -251,7 +251,8 @@ function montreScores() {
   document.getElementById("scores").innerHTML = lignes;
   const reste = s.total - s.lignes.length;
   document.getElementById("scores-note").textContent =
-      !s.servis ? "this game server keeps no scores" :
+      !s.servis ? (image && image.relecture ? "a recording holds no scores"
+                                            : "this game server keeps no scores") :
       s.total === 0 ? "no player yet" : reste > 0 ? `and ${reste} more` : "";
 }
 
