@@ -1,0 +1,426 @@
+"""Strict parsing of the server's replies, as generators over a Tampon (see
+lecture.py): anything but the exact forms the server writes raises
+ReponseInattendue quoting the line; "ERREUR SYNTAXE" raises ErreurSyntaxe."""
+
+import math
+import re
+
+from .erreurs import CouleurUtilisee, ErreurSyntaxe, ReponseInattendue
+from .lecture import MAX_ELEMENTS, cite
+from .requetes import Requete
+from .types import (
+    Arrive,
+    Balle,
+    Cube,
+    Detruit,
+    Evenements,
+    Part,
+    Raison,
+    Score,
+    Stats,
+    Statut,
+    TaillePlateau,
+    Touche,
+    TrameFlux,
+    Vaisseau,
+)
+
+INT64_MIN, INT64_MAX = -(2**63), 2**63 - 1
+INT32_MAX = 2**31 - 1
+
+_ENTIER = rb"-?[0-9]+"
+_NATUREL = rb"[0-9]+"
+# "%.12g" with a "." added to what would look like an integer: "0.", "1e-05".
+_ANGLE = rb"-?[0-9]+(?:\.[0-9]*(?:e[-+]?[0-9]+)?|e[-+]?[0-9]+)"
+_NATUREL_SEUL = re.compile(_NATUREL)
+_TICKS_S = re.compile(rb"[0-9]+(?:\.[0-9]*)?")
+
+
+def inattendue(demande: str, ligne: bytes) -> ReponseInattendue:
+    return ReponseInattendue("reponse inattendue a %s : %s" % (demande, cite(ligne)), ligne)
+
+
+def _corps(ligne: bytes):
+    """The line without its CR LF, or None when it does not end in CR LF."""
+    return ligne[:-2] if ligne.endswith(b"\r\n") else None
+
+
+def _naturel(texte: bytes, maximum: int = INT32_MAX):
+    if not _NATUREL_SEUL.fullmatch(texte):
+        return None
+    n = int(texte)
+    return n if n <= maximum else None
+
+
+def _dans_int64(*colonnes) -> bool:
+    for c in colonnes:
+        if c and (min(c) < INT64_MIN or max(c) > INT64_MAX):
+            return False
+    return True
+
+
+# A list's items: the pattern of one line (CR LF included) and a builder
+# that makes the items of a block of such lines, or None when a number is
+# out of its type's range.
+def _vaisseaux(bloc: bytes):
+    t = bloc.split()
+    xs, ys = list(map(int, t[0::5])), list(map(int, t[1::5]))
+    angles = list(map(float, t[2::5]))
+    vies, couleurs = list(map(int, t[3::5])), list(map(int, t[4::5]))
+    if not _dans_int64(xs, ys, couleurs) or (vies and max(vies) > INT32_MAX):
+        return None
+    if angles and max(map(abs, angles)) == math.inf:
+        return None
+    return list(map(Vaisseau, xs, ys, angles, vies, couleurs))
+
+
+def _balles(bloc: bytes):
+    t = list(map(int, bloc.split()))
+    xs, ys, couleurs = t[0::3], t[1::3], t[2::3]
+    if not _dans_int64(xs, ys, couleurs):
+        return None
+    return list(map(Balle, xs, ys, couleurs))
+
+
+def _cubes(bloc: bytes):
+    t = list(map(int, bloc.split()))
+    if not _dans_int64(t):
+        return None
+    return list(map(Cube, t[0::4], t[1::4], t[2::4], t[3::4]))
+
+
+def _scores(bloc: bytes):
+    t = list(map(int, bloc.split()))
+    colonnes = [t[i::11] for i in range(11)]
+    if not _dans_int64(*colonnes[:10]):
+        return None
+    colonnes[10] = [v == 1 for v in colonnes[10]]
+    return list(map(Score, *colonnes))
+
+
+class _Liste:
+    __slots__ = ("mot", "bloc", "construit")
+
+    def __init__(self, mot: bytes, ligne: bytes, construit):
+        self.mot = mot  # "PUT VAISSEAUX "
+        self.bloc = re.compile(b"(?:" + ligne + rb"\r\n)*")
+        self.construit = construit
+
+
+_LISTES = {
+    Requete.VAISSEAUX: _Liste(
+        b"PUT VAISSEAUX ",
+        b" ".join([_ENTIER, _ENTIER, _ANGLE, _NATUREL, _ENTIER]),
+        _vaisseaux,
+    ),
+    Requete.BALLES: _Liste(b"PUT BALLES ", b" ".join([_ENTIER] * 3), _balles),
+    Requete.CUBES: _Liste(b"PUT CUBES ", b" ".join([_ENTIER] * 4), _cubes),
+    Requete.SCORES: _Liste(
+        b"PUT SCORES ", b" ".join([_ENTIER] + [_NATUREL] * 9 + [b"[01]"]), _scores
+    ),
+}
+
+
+def _compte(demande: str, texte: bytes, ligne: bytes) -> int:
+    n = _naturel(texte, 2**64)
+    if n is None:
+        raise inattendue(demande, ligne)
+    if n > MAX_ELEMENTS:
+        raise ReponseInattendue(
+            "reponse inattendue a %s : plus de %d elements annonces dans %s"
+            % (demande, MAX_ELEMENTS, cite(ligne)),
+            ligne,
+        )
+    return n
+
+
+def _elements(t, sorte: _Liste, demande: str, n: int):
+    """Generator: the n item lines of a list, parsed."""
+    if n == 0:
+        return []
+    bloc = yield from t.lignes(n)
+    if sorte.bloc.fullmatch(bloc):
+        elements = sorte.construit(bloc)
+        if elements is not None:
+            return elements
+    # Find the first bad line, to name it.
+    lignes = bloc.split(b"\n")
+    for i, l in enumerate(lignes[:-1]):
+        l += b"\n"
+        if not sorte.bloc.fullmatch(l) or sorte.construit(l) is None:
+            raise inattendue("%s (ligne %d sur %d)" % (demande, i + 1, n), l)
+    raise inattendue(demande, bloc)  # not reached: some line is bad
+
+
+def _liste(t, r: Requete):
+    ligne = yield from t.ligne()
+    corps = _verifie(r, ligne)
+    sorte = _LISTES[r]
+    if not corps.startswith(sorte.mot):
+        raise inattendue(r.nom, ligne)
+    n = _compte(r.nom, corps[len(sorte.mot) :], ligne)
+    return (yield from _elements(t, sorte, r.nom, n))
+
+
+def _verifie(r: Requete, ligne: bytes) -> bytes:
+    """The reply's text without CR LF; raises for a refusal or a bad end."""
+    corps = _corps(ligne)
+    if corps is None:
+        raise inattendue(r.nom, ligne)
+    if corps == b"ERREUR SYNTAXE":
+        raise ErreurSyntaxe("%s refusee : ERREUR SYNTAXE" % r.nom, r.nom)
+    return corps
+
+
+def _constante(mot: bytes):
+    def lit(t, r):
+        ligne = yield from t.ligne()
+        corps = _verifie(r, ligne)
+        n = _naturel(corps[len(mot) :]) if corps.startswith(mot) else None
+        if n is None:
+            raise inattendue(r.nom, ligne)
+        return n
+
+    return lit
+
+
+def _taille(t, r):
+    ligne = yield from t.ligne()
+    corps = _verifie(r, ligne)
+    if corps.startswith(b"PUT TAILLE PLATEAU "):
+        champs = corps[19:].split(b" ")
+        if len(champs) == 2:
+            l, h = _naturel(champs[0]), _naturel(champs[1])
+            if l is not None and h is not None:
+                return TaillePlateau(l, h)
+    raise inattendue(r.nom, ligne)
+
+
+_STATUTS = {b"PUT STATUT " + s.value.encode(): s for s in Statut}
+
+
+def _statut(t, r):
+    ligne = yield from t.ligne()
+    s = _STATUTS.get(_verifie(r, ligne))
+    if s is None:
+        raise inattendue(r.nom, ligne)
+    return s
+
+
+def _ok(t, r):
+    ligne = yield from t.ligne()
+    if ligne != b"OK\r\n":
+        _verifie(r, ligne)
+        raise inattendue(r.nom, ligne)
+    return None
+
+
+_CHAMPS_STATS = ("ticks_s", "tick_us", "tick_p99_us", "joueurs", "spectateurs",
+                 "vaisseaux", "balles", "requetes_s")
+
+
+def lit_stats(corps: bytes, ligne: bytes) -> Stats:
+    """A "PUT STATS ..." line (CR LF removed): name=value fields; the eight
+    known ones must each come once, other fields are kept as they are."""
+    if not corps.startswith(b"PUT STATS "):
+        raise inattendue("GET STATS", ligne)
+    champs = {}
+    valeurs = {}
+    for champ in corps[10:].split(b" "):
+        nom, egal, valeur = champ.partition(b"=")
+        if not nom or not egal or not valeur:
+            raise inattendue("GET STATS (champ %s)" % cite(champ), ligne)
+        nom_t, valeur_t = nom.decode("latin-1"), valeur.decode("latin-1")
+        if nom_t in _CHAMPS_STATS:
+            if nom_t in valeurs:
+                raise inattendue("GET STATS (champ %s repete)" % nom_t, ligne)
+            if nom_t == "ticks_s":
+                v = float(valeur) if _TICKS_S.fullmatch(valeur) else None
+            else:
+                v = _naturel(valeur, INT64_MAX)
+            if v is None:
+                raise inattendue("GET STATS (champ %s)" % nom_t, ligne)
+            valeurs[nom_t] = v
+        champs[nom_t] = valeur_t
+    for nom_t in _CHAMPS_STATS:
+        if nom_t not in valeurs:
+            raise inattendue("GET STATS (champ %s absent)" % nom_t, ligne)
+    return Stats(champs=champs, **valeurs)
+
+
+def _stats(t, r):
+    ligne = yield from t.ligne()
+    return lit_stats(_verifie(r, ligne), ligne)
+
+
+_EVENEMENT = re.compile(
+    rb"(?P<tick>[0-9]+) (?:"
+    rb"TOUCHE (?P<t1>-?[0-9]+) (?P<t2>-?[0-9]+) (?P<vie>[0-9]+)"
+    rb"|DETRUIT (?P<d1>-?[0-9]+) (?P<d2>-?[0-9]+)"
+    rb"|ARRIVE (?P<a>-?[0-9]+)"
+    rb"|PART (?P<p>-?[0-9]+) (?P<raison>quitte|deconnecte|detruit))\r\n"
+)
+
+
+def _evenement(ligne: bytes):
+    m = _EVENEMENT.fullmatch(ligne)
+    if m is None:
+        return None
+    g = m.groupdict()
+    tick = int(g["tick"])
+    if g["t1"] is not None:
+        e = Touche(tick, int(g["t1"]), int(g["t2"]), int(g["vie"]))
+        couleurs = (e.tireur, e.cible)
+    elif g["d1"] is not None:
+        e = Detruit(tick, int(g["d1"]), int(g["d2"]))
+        couleurs = (e.tireur, e.cible)
+    elif g["a"] is not None:
+        e = Arrive(tick, int(g["a"]))
+        couleurs = (e.couleur,)
+    else:
+        e = Part(tick, int(g["p"]), Raison(g["raison"].decode()))
+        couleurs = (e.couleur,)
+    if tick > INT64_MAX or not _dans_int64(couleurs) or getattr(e, "vie_restante", 0) > INT32_MAX:
+        return None
+    return e
+
+
+def _bloc_evenements(t, demande: str, corps: bytes, ligne: bytes):
+    """Generator: the events announced by `corps` ("PUT EVENEMENTS n missed")."""
+    champs = corps[15:].split(b" ") if corps.startswith(b"PUT EVENEMENTS ") else []
+    if len(champs) != 2:
+        raise inattendue(demande, ligne)
+    n = _compte(demande, champs[0], ligne)
+    manques = _naturel(champs[1], INT64_MAX)
+    if manques is None:
+        raise inattendue(demande, ligne)
+    liste = []
+    for i in range(n):
+        l = yield from t.ligne()
+        e = _evenement(l)
+        if e is None:
+            raise inattendue("%s (ligne %d sur %d)" % (demande, i + 1, n), l)
+        liste.append(e)
+    return Evenements(liste, manques)
+
+
+def _evenements(t, r):
+    ligne = yield from t.ligne()
+    return (yield from _bloc_evenements(t, r.nom, _verifie(r, ligne), ligne))
+
+
+LECTEURS = {
+    Requete.TAILLE_PLATEAU: _taille,
+    Requete.RAYON_VAISSEAU: _constante(b"PUT RAYON VAISSEAU "),
+    Requete.RAYON_BALLE: _constante(b"PUT RAYON BALLE "),
+    Requete.MAX_PT_VIE: _constante(b"PUT MAX PT VIE "),
+    Requete.STATUT: _statut,
+    Requete.VAISSEAUX: _liste,
+    Requete.BALLES: _liste,
+    Requete.CUBES: _liste,
+    Requete.SCORES: _liste,
+    Requete.STATS: _stats,
+    Requete.EVENEMENTS: _evenements,
+    Requete.ACCELERE: _ok,
+    Requete.DECELERE: _ok,
+    Requete.GAUCHE: _ok,
+    Requete.DROITE: _ok,
+    Requete.TIRE: _ok,
+}
+
+
+def reponse(t, r: Requete):
+    """Generator: the reply to `r`, parsed. Which type for which request:
+    actions None; radii and max life int; TAILLE_PLATEAU TaillePlateau;
+    STATUT Statut; VAISSEAUX, BALLES, CUBES, SCORES lists of Vaisseau,
+    Balle, Cube, Score; STATS Stats; EVENEMENTS Evenements."""
+    return (yield from LECTEURS[r](t, r))
+
+
+def reponses(t, requetes):
+    """Generator: the replies to `requetes`, in order. A refusal raises
+    ErreurSyntaxe once every reply is read, so the next request gets its own."""
+    resultats = []
+    refus = None
+    lecteurs = LECTEURS
+    for r in requetes:
+        try:
+            resultats.append((yield from lecteurs[r](t, r)))
+        except ErreurSyntaxe as e:
+            refus = refus or e
+            resultats.append(None)
+    if refus is not None:
+        raise refus
+    return resultats
+
+
+# Registration, becoming a spectator, leaving, streaming: the line that says
+# yes, and whether "ERREUR COULEUR UTILISEE" may come.
+ENREGISTREMENT = ("PUT COULEUR VAISSEAU", b"VAISSEAU ENREGISTRE\r\n")
+SPECTATEUR = ("PUT SPECTATEUR", b"SPECTATEUR ENREGISTRE\r\n")
+DEPART = ("PUT ACTION QUITTE", b"OK\r\n")
+FLUX = ("GET FLUX", b"PUT FLUX\r\n")
+
+
+def accord(t, sorte):
+    """Generator: the reply to one of the four requests above."""
+    demande, acceptation = sorte
+    ligne = yield from t.ligne()
+    if ligne == acceptation:
+        return None
+    if ligne == b"ERREUR SYNTAXE\r\n":
+        raise ErreurSyntaxe("%s refusee : ERREUR SYNTAXE" % demande, demande)
+    if sorte is ENREGISTREMENT and ligne == b"ERREUR COULEUR UTILISEE\r\n":
+        raise CouleurUtilisee(
+            "PUT COULEUR VAISSEAU refusee : ERREUR COULEUR UTILISEE "
+            "(couleur prise ou arene pleine)"
+        )
+    raise inattendue(demande, ligne)
+
+
+_TICK = re.compile(rb"TICK ([0-9]+) ([0-9]+)\r\n")
+_BLOC = re.compile(rb"PUT ([A-Z_]+) ([0-9]+)(?: [^\r\n]*)?\r\n")
+_FLUX_LISTES = {b"VAISSEAUX": Requete.VAISSEAUX, b"BALLES": Requete.BALLES}
+
+
+def trame_flux(t):
+    """Generator: one frame of "GET FLUX": TICK, blocks, FIN TICK. Blocks of
+    other names are read and skipped."""
+    demande = "GET FLUX"
+    ligne = yield from t.ligne()
+    m = _TICK.fullmatch(ligne)
+    if m is None:
+        raise inattendue(demande, ligne)
+    tick, perdus = int(m[1]), int(m[2])
+    if tick > INT64_MAX or perdus > INT64_MAX:
+        raise inattendue(demande, ligne)
+    fin = b"FIN TICK %d\r\n" % tick
+    blocs = {}
+    autres = []
+    while True:
+        ligne = yield from t.ligne()
+        if ligne == fin:
+            break
+        m = _BLOC.fullmatch(ligne)
+        if m is None:
+            raise inattendue("%s (tick %d)" % (demande, tick), ligne)
+        nom = m[1]
+        if nom in blocs or nom.decode() in autres:
+            raise inattendue("%s (bloc %s repete)" % (demande, nom.decode()), ligne)
+        if nom in _FLUX_LISTES:
+            r = _FLUX_LISTES[nom]
+            if ligne[:-2] != b"PUT %s %s" % (nom, m[2]):
+                raise inattendue(demande, ligne)
+            n = _compte(demande, m[2], ligne)
+            blocs[nom] = yield from _elements(t, _LISTES[r], "%s (%s)" % (demande, r.nom), n)
+        elif nom == b"EVENEMENTS":
+            blocs[nom] = yield from _bloc_evenements(t, demande, ligne[:-2], ligne)
+        else:
+            n = _compte(demande, m[2], ligne)
+            if n:
+                yield from t.lignes(n)
+            autres.append(nom.decode())
+    if b"VAISSEAUX" not in blocs or b"BALLES" not in blocs:
+        raise inattendue("%s (tick %d sans VAISSEAUX ou BALLES)" % (demande, tick), ligne)
+    return TrameFlux(tick, perdus, blocs[b"VAISSEAUX"], blocs[b"BALLES"],
+                     blocs.get(b"EVENEMENTS"), autres)
