@@ -32,7 +32,9 @@ _ENTIER = rb"-?[0-9]+"
 _NATUREL = rb"[0-9]+"
 # "%.12g" with a "." added to what would look like an integer: "0.", "1e-05".
 _ANGLE = rb"-?[0-9]+(?:\.[0-9]*(?:e[-+]?[0-9]+)?|e[-+]?[0-9]+)"
-_NATUREL_SEUL = re.compile(_NATUREL)
+# No number the server writes is longer (int64: 19 digits and a sign).
+_CHIFFRES_MAX = 20
+_NATUREL_SEUL = re.compile(rb"[0-9]{1,19}")
 _TICKS_S = re.compile(rb"[0-9]+(?:\.[0-9]*)?")
 
 
@@ -61,71 +63,97 @@ def _dans_int64(*colonnes) -> bool:
 
 # A list's items: the pattern of one line (CR LF included) and a builder
 # that makes the items of a block of such lines, or None when a number is
-# out of its type's range.
+# out of its type's range or longer than any the server writes. Only a block
+# with a 19-digit number needs its ranges checked.
+def _longueurs(t) -> int:
+    """0: every number short; 1: some may be out of int64; 2: too long."""
+    m = max(map(len, t))
+    return 0 if m < 19 else 1 if m <= _CHIFFRES_MAX else 2
+
+
 def _vaisseaux(bloc: bytes):
     t = bloc.split()
-    xs, ys = list(map(int, t[0::5])), list(map(int, t[1::5]))
+    longueurs = _longueurs(t)
+    if longueurs == 2:
+        return None
     angles = list(map(float, t[2::5]))
-    vies, couleurs = list(map(int, t[3::5])), list(map(int, t[4::5]))
-    if not _dans_int64(xs, ys, couleurs) or (vies and max(vies) > INT32_MAX):
+    if math.inf in angles or -math.inf in angles:
         return None
-    if angles and max(map(abs, angles)) == math.inf:
+    if longueurs:
+        if not _dans_int64(list(map(int, t[0::5])), list(map(int, t[1::5])),
+                           list(map(int, t[4::5]))):
+            return None
+    vies = list(map(int, t[3::5]))
+    if max(vies) > INT32_MAX:
         return None
-    return list(map(Vaisseau, xs, ys, angles, vies, couleurs))
+    return list(map(Vaisseau, map(int, t[0::5]), map(int, t[1::5]), angles, vies,
+                    map(int, t[4::5])))
+
+
+def _entiers(bloc: bytes):
+    """The numbers of a block of integers, or None for one out of int64."""
+    t = bloc.split()
+    longueurs = _longueurs(t)
+    if longueurs == 2:
+        return None
+    t = list(map(int, t))
+    return t if not longueurs or _dans_int64(t) else None
 
 
 def _balles(bloc: bytes):
-    t = list(map(int, bloc.split()))
-    xs, ys, couleurs = t[0::3], t[1::3], t[2::3]
-    if not _dans_int64(xs, ys, couleurs):
+    t = _entiers(bloc)
+    if t is None:
         return None
-    return list(map(Balle, xs, ys, couleurs))
+    return list(map(Balle, t[0::3], t[1::3], t[2::3]))
 
 
 def _cubes(bloc: bytes):
-    t = list(map(int, bloc.split()))
-    if not _dans_int64(t):
+    t = _entiers(bloc)
+    if t is None:
         return None
     return list(map(Cube, t[0::4], t[1::4], t[2::4], t[3::4]))
 
 
 def _scores(bloc: bytes):
-    t = list(map(int, bloc.split()))
-    colonnes = [t[i::11] for i in range(11)]
-    if not _dans_int64(*colonnes[:10]):
+    t = _entiers(bloc)
+    if t is None:
         return None
+    colonnes = [t[i::11] for i in range(11)]
     colonnes[10] = [v == 1 for v in colonnes[10]]
     return list(map(Score, *colonnes))
 
 
 class _Liste:
-    __slots__ = ("mot", "bloc", "construit")
+    __slots__ = ("mot", "ligne", "bloc", "construit")
 
     def __init__(self, mot: bytes, ligne: bytes, construit):
         self.mot = mot  # "PUT VAISSEAUX "
-        self.bloc = re.compile(b"(?:" + ligne + rb"\r\n)*")
+        self.ligne = re.compile(ligne + rb"\r\n")
+        self.bloc = re.compile(b"(?:" + ligne + rb"\r\n)*")  # as many as match
         self.construit = construit
 
 
+# Keyed by the request's line: an Enum member hashes in Python code.
 _LISTES = {
-    Requete.VAISSEAUX: _Liste(
+    Requete.VAISSEAUX.value: _Liste(
         b"PUT VAISSEAUX ",
         b" ".join([_ENTIER, _ENTIER, _ANGLE, _NATUREL, _ENTIER]),
         _vaisseaux,
     ),
-    Requete.BALLES: _Liste(b"PUT BALLES ", b" ".join([_ENTIER] * 3), _balles),
-    Requete.CUBES: _Liste(b"PUT CUBES ", b" ".join([_ENTIER] * 4), _cubes),
-    Requete.SCORES: _Liste(
+    Requete.BALLES.value: _Liste(b"PUT BALLES ", b" ".join([_ENTIER] * 3), _balles),
+    Requete.CUBES.value: _Liste(b"PUT CUBES ", b" ".join([_ENTIER] * 4), _cubes),
+    Requete.SCORES.value: _Liste(
         b"PUT SCORES ", b" ".join([_ENTIER] + [_NATUREL] * 9 + [b"[01]"]), _scores
     ),
 }
 
 
-def _compte(demande: str, texte: bytes, ligne: bytes) -> int:
-    n = _naturel(texte, 2**64)
+def _compte(demande, texte: bytes, ligne: bytes) -> int:
+    n = _naturel(texte, MAX_ELEMENTS)
     if n is None:
-        raise inattendue(demande, ligne)
-    if n > MAX_ELEMENTS:
+        demande = _nom(demande)
+        if _naturel(texte, 2**64) is None:
+            raise inattendue(demande, ligne)
         raise ReponseInattendue(
             "reponse inattendue a %s : plus de %d elements annonces dans %s"
             % (demande, MAX_ELEMENTS, cite(ligne)),
@@ -134,32 +162,43 @@ def _compte(demande: str, texte: bytes, ligne: bytes) -> int:
     return n
 
 
-def _elements(t, sorte: _Liste, demande: str, n: int):
+def _nom(demande) -> str:
+    """A request's name for a message; names are made only when one fails."""
+    return demande.nom if isinstance(demande, Requete) else demande
+
+
+def _elements(t, sorte: _Liste, demande, n: int):
     """Generator: the n item lines of a list, parsed."""
     if n == 0:
         return []
-    bloc = yield from t.lignes(n)
-    if sorte.bloc.fullmatch(bloc):
-        elements = sorte.construit(bloc)
+    # The whole list already received and well made: one match.
+    octets, debut = t.octets, t.pos
+    fin = sorte.bloc.match(octets, debut).end()
+    if octets.count(b"\n", debut, fin) == n:
+        elements = sorte.construit(bytes(octets[debut:fin]))
         if elements is not None:
+            t.pos = fin
             return elements
-    # Find the first bad line, to name it.
-    lignes = bloc.split(b"\n")
-    for i, l in enumerate(lignes[:-1]):
-        l += b"\n"
-        if not sorte.bloc.fullmatch(l) or sorte.construit(l) is None:
-            raise inattendue("%s (ligne %d sur %d)" % (demande, i + 1, n), l)
-    raise inattendue(demande, bloc)  # not reached: some line is bad
+    # Otherwise line by line, waiting for what is missing, to name the first
+    # bad line.
+    elements = []
+    for i in range(n):
+        l = yield from t.ligne()
+        e = sorte.construit(l) if sorte.ligne.fullmatch(l) else None
+        if e is None:
+            raise inattendue("%s (ligne %d sur %d)" % (_nom(demande), i + 1, n), l)
+        elements += e
+    return elements
 
 
 def _liste(t, r: Requete):
     ligne = yield from t.ligne()
     corps = _verifie(r, ligne)
-    sorte = _LISTES[r]
+    sorte = _LISTES[r._value_]
     if not corps.startswith(sorte.mot):
         raise inattendue(r.nom, ligne)
-    n = _compte(r.nom, corps[len(sorte.mot) :], ligne)
-    return (yield from _elements(t, sorte, r.nom, n))
+    n = _compte(r, corps[len(sorte.mot) :], ligne)
+    return (yield from _elements(t, sorte, r, n))
 
 
 def _verifie(r: Requete, ligne: bytes) -> bytes:
@@ -310,22 +349,22 @@ def _evenements(t, r):
 
 
 LECTEURS = {
-    Requete.TAILLE_PLATEAU: _taille,
-    Requete.RAYON_VAISSEAU: _constante(b"PUT RAYON VAISSEAU "),
-    Requete.RAYON_BALLE: _constante(b"PUT RAYON BALLE "),
-    Requete.MAX_PT_VIE: _constante(b"PUT MAX PT VIE "),
-    Requete.STATUT: _statut,
-    Requete.VAISSEAUX: _liste,
-    Requete.BALLES: _liste,
-    Requete.CUBES: _liste,
-    Requete.SCORES: _liste,
-    Requete.STATS: _stats,
-    Requete.EVENEMENTS: _evenements,
-    Requete.ACCELERE: _ok,
-    Requete.DECELERE: _ok,
-    Requete.GAUCHE: _ok,
-    Requete.DROITE: _ok,
-    Requete.TIRE: _ok,
+    Requete.TAILLE_PLATEAU.value: _taille,
+    Requete.RAYON_VAISSEAU.value: _constante(b"PUT RAYON VAISSEAU "),
+    Requete.RAYON_BALLE.value: _constante(b"PUT RAYON BALLE "),
+    Requete.MAX_PT_VIE.value: _constante(b"PUT MAX PT VIE "),
+    Requete.STATUT.value: _statut,
+    Requete.VAISSEAUX.value: _liste,
+    Requete.BALLES.value: _liste,
+    Requete.CUBES.value: _liste,
+    Requete.SCORES.value: _liste,
+    Requete.STATS.value: _stats,
+    Requete.EVENEMENTS.value: _evenements,
+    Requete.ACCELERE.value: _ok,
+    Requete.DECELERE.value: _ok,
+    Requete.GAUCHE.value: _ok,
+    Requete.DROITE.value: _ok,
+    Requete.TIRE.value: _ok,
 }
 
 
@@ -334,7 +373,7 @@ def reponse(t, r: Requete):
     actions None; radii and max life int; TAILLE_PLATEAU TaillePlateau;
     STATUT Statut; VAISSEAUX, BALLES, CUBES, SCORES lists of Vaisseau,
     Balle, Cube, Score; STATS Stats; EVENEMENTS Evenements."""
-    return (yield from LECTEURS[r](t, r))
+    return (yield from LECTEURS[r._value_](t, r))
 
 
 def reponses(t, requetes):
@@ -345,7 +384,7 @@ def reponses(t, requetes):
     lecteurs = LECTEURS
     for r in requetes:
         try:
-            resultats.append((yield from lecteurs[r](t, r)))
+            resultats.append((yield from lecteurs[r._value_](t, r)))
         except ErreurSyntaxe as e:
             refus = refus or e
             resultats.append(None)
@@ -412,7 +451,7 @@ def trame_flux(t):
             if ligne[:-2] != b"PUT %s %s" % (nom, m[2]):
                 raise inattendue(demande, ligne)
             n = _compte(demande, m[2], ligne)
-            blocs[nom] = yield from _elements(t, _LISTES[r], "%s (%s)" % (demande, r.nom), n)
+            blocs[nom] = yield from _elements(t, _LISTES[r.value], "%s (%s)" % (demande, r.nom), n)
         elif nom == b"EVENEMENTS":
             blocs[nom] = yield from _bloc_evenements(t, demande, ligne[:-2], ligne)
         else:

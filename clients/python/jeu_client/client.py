@@ -3,6 +3,7 @@ threads. No call waits longer than the connection's delay for the server
 (a few milliseconds more at most)."""
 
 import socket
+import struct
 import time
 
 from . import analyse
@@ -28,6 +29,12 @@ from .requetes import Requete
 _TAILLE_LECTURE = 65536
 
 
+def _fixe(sock: socket.socket, option: int, secondes: float):
+    """SO_RCVTIMEO or SO_SNDTIMEO (a struct timeval; 0 would mean never)."""
+    micro = max(1, round(secondes * 1e6))
+    sock.setsockopt(socket.SOL_SOCKET, option, struct.pack("@ll", micro // 1000000, micro % 1000000))
+
+
 class Client:
     """A connection to serveur_jeu. Every failure raises an ErreurJeu. A
     refusal (ErreurSyntaxe, CouleurUtilisee) leaves the connection usable;
@@ -37,8 +44,12 @@ class Client:
         """Takes a connected socket; most programs call Client.connecte."""
         self._etat = Etat(delai, nom)
         self._sock = sock
-        sock.settimeout(delai)
-        self._timeout = delai
+        # Blocking, with the kernel's timeouts: one system call per read (a
+        # Python timeout polls before every read).
+        sock.settimeout(None)
+        self._timeout = -1.0
+        self._fixe_timeout(delai)
+        _fixe(sock, socket.SO_SNDTIMEO, delai)
 
     @classmethod
     def connecte(cls, hote: str = "127.0.0.1", port: int = 12345, delai: float = 5.0) -> "Client":
@@ -69,11 +80,15 @@ class Client:
             raise DelaiDepasse("connexion a %s : delai de %d ms depasse" % (nom, delai * 1000))
         raise ErreurConnexion("connexion a %s impossible : %s" % (nom, derniere))
 
+    def _fixe_timeout(self, secondes: float):
+        _fixe(self._sock, socket.SO_RCVTIMEO, secondes)
+        self._timeout = secondes
+
     # The two halves of every call.
     def _envoie(self, octets: bytes):
         try:
             self._sock.sendall(octets)
-        except socket.timeout:
+        except (socket.timeout, BlockingIOError):
             self.ferme()
             raise DelaiDepasse(
                 "envoi : delai de %d ms depasse (le serveur ne lit plus)" % (self._etat.delai * 1000)
@@ -98,8 +113,7 @@ class Client:
                 if reste <= 0:
                     raise socket.timeout
                 if reste < self._timeout - 0.005:
-                    sock.settimeout(reste)
-                    self._timeout = reste
+                    self._fixe_timeout(reste)
                 donnees = sock.recv(_TAILLE_LECTURE)
                 if donnees:
                     t.octets += donnees
@@ -110,7 +124,7 @@ class Client:
         except ErreurJeu:
             self.ferme()
             raise
-        except socket.timeout:
+        except (socket.timeout, BlockingIOError):
             self.ferme()
             raise etat.delai_message(demande) from None
         except OSError as e:
@@ -119,8 +133,7 @@ class Client:
         finally:
             gen.close()
             if self._timeout != etat.delai and not etat.ferme:
-                sock.settimeout(etat.delai)
-                self._timeout = etat.delai
+                self._fixe_timeout(etat.delai)
 
     def _requete(self, r: Requete):
         self._etat.avant()

@@ -16,10 +16,10 @@ LIGNES = {r: r.value for r in Requete}
 
 def octets_trame(requetes) -> bytes:
     """The lines of `requetes`, joined for one write."""
-    try:
-        return b"".join([LIGNES[r] for r in requetes])
-    except KeyError as e:
-        raise TypeError("pas une Requete : %r" % (e.args[0],)) from None
+    lignes = [r._value_ if type(r) is Requete else None for r in requetes]
+    if None in lignes:
+        raise TypeError("pas une Requete : %r" % (requetes[lignes.index(None)],))
+    return b"".join(lignes)
 
 
 def ligne_enregistrement(couleur: int) -> bytes:
