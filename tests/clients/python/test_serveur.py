@@ -1,0 +1,123 @@
+"""Both clients against the real server: a session, the refusals, a
+spectator, and a match of 20 Python robots after which the server still
+serves."""
+
+import asyncio
+
+import pytest
+
+from comportement import decide, moi_dans, vitesse_apres
+from jeu_client import (
+    Client,
+    ClientAsync,
+    ConnexionFermee,
+    CouleurUtilisee,
+    ErreurSyntaxe,
+    Requete as R,
+    Statut,
+)
+from jeu_client.cadence import Cadence
+
+
+def test_a_session(serveur):
+    with Client.connecte("localhost", serveur.port) as c:
+        c.enregistre(0xFF0000)
+        taille, rv, rb, vie, statut, vaisseaux = c.trame(
+            [R.TAILLE_PLATEAU, R.RAYON_VAISSEAU, R.RAYON_BALLE, R.MAX_PT_VIE, R.STATUT, R.VAISSEAUX])
+        assert (taille.largeur, taille.hauteur, rv, rb, vie) == (990, 990, 9, 4, 5)
+        assert statut is Statut.VIVANT
+        moi = moi_dans(vaisseaux, 0xFF0000)
+        assert moi is not None and moi.pt_vie == 5
+        cubes = c.cubes()
+        assert len(cubes) == 200 and all(q.x2 - q.x1 == 22 for q in cubes)
+
+        # Ten turns in one frame turn the ship by 1.5 rad before the next tick.
+        *_, apres = c.trame([R.GAUCHE] * 10 + [R.VAISSEAUX])
+        assert moi_dans(apres, 0xFF0000).angle == pytest.approx(moi.angle + 1.5)
+        c.tire()
+        assert any(b.couleur == 0xFF0000 for b in c.balles())
+
+        # Refusals leave the connection usable.
+        with Client.connecte("127.0.0.1", serveur.port) as autre:
+            with pytest.raises(CouleurUtilisee):
+                autre.enregistre(0xFF0000)
+            autre.enregistre(0xFF0001)
+        with pytest.raises(ErreurSyntaxe):
+            c.enregistre(0x0000FF)
+        with pytest.raises(ErreurSyntaxe):
+            c.stats()
+        with pytest.raises(ErreurSyntaxe):
+            c.trame([R.GAUCHE, R.SCORES, R.STATUT])
+        assert c.statut() is Statut.VIVANT
+        c.quitte()
+        with pytest.raises(ConnexionFermee):
+            c.statut()
+
+
+def test_a_spectator(serveur):
+    with Client.connecte("127.0.0.1", serveur.port) as s:
+        s.devient_spectateur()
+        assert s.statut() is Statut.SPECTATEUR
+        st = s.stats()
+        assert st.spectateurs >= 1 and "requetes_s" in st.champs
+        with pytest.raises(ErreurSyntaxe):
+            s.tire()
+        with pytest.raises(ErreurSyntaxe):
+            s.enregistre(5)
+        assert len(s.cubes()) == 200
+
+
+def test_an_asyncio_session(serveur):
+    async def session():
+        async with await ClientAsync.connecte("127.0.0.1", serveur.port) as c:
+            await c.enregistre(0x123456)
+            with pytest.raises(CouleurUtilisee):
+                autre = await ClientAsync.connecte("127.0.0.1", serveur.port)
+                try:
+                    await autre.enregistre(0x123456)
+                finally:
+                    autre.ferme()
+            _, statut, vaisseaux = await c.trame([R.ACCELERE, R.STATUT, R.VAISSEAUX])
+            assert statut is Statut.VIVANT and moi_dans(vaisseaux, 0x123456)
+            await c.quitte()
+            return c.est_ferme()
+
+    assert asyncio.run(session())
+
+
+def test_twenty_python_robots_then_the_server_still_serves(serveur):
+    """Ten turrets and ten chasers, each on its own connection in one asyncio
+    program, 120 frames at the game's pace (or until destroyed)."""
+    couleurs = [0x400000 + i for i in range(20)]
+
+    async def robot(couleur: int, sorte: str) -> int:
+        c = await ClientAsync.connecte("127.0.0.1", serveur.port)
+        await c.enregistre(couleur)
+        cubes = await c.cubes()
+        cadence, actions, vitesse, trames = Cadence(), [], 0.0, 0
+        while trames < 120:
+            *_, vaisseaux = await c.trame(actions + [R.VAISSEAUX])
+            for a in actions:
+                vitesse = vitesse_apres(vitesse, a)
+            trames += 1
+            moi = moi_dans(vaisseaux, couleur)
+            if moi is None:
+                break
+            actions = decide(sorte, moi, vitesse, vaisseaux, cubes)
+            await cadence.attend_async()
+        await c.quitte()
+        return trames
+
+    async def match():
+        return await asyncio.gather(*(robot(c, "tourelle" if i % 2 else "chasseur")
+                                      for i, c in enumerate(couleurs)))
+
+    trames = asyncio.run(match())
+    assert all(t >= 1 for t in trames)
+    assert serveur.en_vie()
+    with Client.connecte("127.0.0.1", serveur.port) as s:
+        s.devient_spectateur()
+        assert not [v for v in s.vaisseaux() if v.couleur in couleurs]
+    with Client.connecte("127.0.0.1", serveur.port) as c:
+        c.enregistre(couleurs[0])
+        assert c.statut() is Statut.VIVANT
