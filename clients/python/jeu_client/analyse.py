@@ -167,23 +167,25 @@ def _nom(demande) -> str:
     return demande.nom if isinstance(demande, Requete) else demande
 
 
-def _elements(t, sorte: _Liste, demande, n: int):
-    """Generator: the n item lines of a list, parsed."""
-    if n == 0:
-        return []
-    # The whole list already received and well made: one match.
+def _elements_prets(t, sorte: _Liste, n: int):
+    """The n items of a list when they are all in the buffer and well made
+    (one match), else None."""
     octets, debut = t.octets, t.pos
     fin = sorte.bloc.match(octets, debut).end()
-    if octets.count(b"\n", debut, fin) == n:
-        elements = sorte.construit(bytes(octets[debut:fin]))
-        if elements is not None:
-            t.pos = fin
-            return elements
-    # Otherwise line by line, waiting for what is missing, to name the first
-    # bad line.
+    if octets.count(b"\n", debut, fin) != n:
+        return None
+    elements = sorte.construit(bytes(octets[debut:fin]))
+    if elements is not None:
+        t.pos = fin
+    return elements
+
+
+def _elements(t, sorte: _Liste, demande, n: int):
+    """Generator: the n item lines of a list, parsed, line by line, waiting
+    for what is missing, to name the first bad line."""
     elements = []
     for i in range(n):
-        l = yield from t.ligne()
+        l = t.ligne_prete() or (yield from t.ligne())
         e = sorte.construit(l) if sorte.ligne.fullmatch(l) else None
         if e is None:
             raise inattendue("%s (ligne %d sur %d)" % (_nom(demande), i + 1, n), l)
@@ -192,13 +194,18 @@ def _elements(t, sorte: _Liste, demande, n: int):
 
 
 def _liste(t, r: Requete):
-    ligne = yield from t.ligne()
+    ligne = t.ligne_prete() or (yield from t.ligne())
     corps = _verifie(r, ligne)
     sorte = _LISTES[r._value_]
     if not corps.startswith(sorte.mot):
         raise inattendue(r.nom, ligne)
     n = _compte(r, corps[len(sorte.mot) :], ligne)
-    return (yield from _elements(t, sorte, r, n))
+    if n == 0:
+        return []
+    elements = _elements_prets(t, sorte, n)
+    if elements is None:
+        elements = yield from _elements(t, sorte, r, n)
+    return elements
 
 
 def _verifie(r: Requete, ligne: bytes) -> bytes:
@@ -213,7 +220,7 @@ def _verifie(r: Requete, ligne: bytes) -> bytes:
 
 def _constante(mot: bytes):
     def lit(t, r):
-        ligne = yield from t.ligne()
+        ligne = t.ligne_prete() or (yield from t.ligne())
         corps = _verifie(r, ligne)
         n = _naturel(corps[len(mot) :]) if corps.startswith(mot) else None
         if n is None:
@@ -224,7 +231,7 @@ def _constante(mot: bytes):
 
 
 def _taille(t, r):
-    ligne = yield from t.ligne()
+    ligne = t.ligne_prete() or (yield from t.ligne())
     corps = _verifie(r, ligne)
     if corps.startswith(b"PUT TAILLE PLATEAU "):
         champs = corps[19:].split(b" ")
@@ -239,7 +246,7 @@ _STATUTS = {b"PUT STATUT " + s.value.encode(): s for s in Statut}
 
 
 def _statut(t, r):
-    ligne = yield from t.ligne()
+    ligne = t.ligne_prete() or (yield from t.ligne())
     s = _STATUTS.get(_verifie(r, ligne))
     if s is None:
         raise inattendue(r.nom, ligne)
@@ -247,7 +254,7 @@ def _statut(t, r):
 
 
 def _ok(t, r):
-    ligne = yield from t.ligne()
+    ligne = t.ligne_prete() or (yield from t.ligne())
     if ligne != b"OK\r\n":
         _verifie(r, ligne)
         raise inattendue(r.nom, ligne)
@@ -288,7 +295,7 @@ def lit_stats(corps: bytes, ligne: bytes) -> Stats:
 
 
 def _stats(t, r):
-    ligne = yield from t.ligne()
+    ligne = t.ligne_prete() or (yield from t.ligne())
     return lit_stats(_verifie(r, ligne), ligne)
 
 
@@ -335,7 +342,7 @@ def _bloc_evenements(t, demande: str, corps: bytes, ligne: bytes):
         raise inattendue(demande, ligne)
     liste = []
     for i in range(n):
-        l = yield from t.ligne()
+        l = t.ligne_prete() or (yield from t.ligne())
         e = _evenement(l)
         if e is None:
             raise inattendue("%s (ligne %d sur %d)" % (demande, i + 1, n), l)
@@ -344,7 +351,7 @@ def _bloc_evenements(t, demande: str, corps: bytes, ligne: bytes):
 
 
 def _evenements(t, r):
-    ligne = yield from t.ligne()
+    ligne = t.ligne_prete() or (yield from t.ligne())
     return (yield from _bloc_evenements(t, r.nom, _verifie(r, ligne), ligne))
 
 
@@ -404,7 +411,7 @@ FLUX = ("GET FLUX", b"PUT FLUX\r\n")
 def accord(t, sorte):
     """Generator: the reply to one of the four requests above."""
     demande, acceptation = sorte
-    ligne = yield from t.ligne()
+    ligne = t.ligne_prete() or (yield from t.ligne())
     if ligne == acceptation:
         return None
     if ligne == b"ERREUR SYNTAXE\r\n":
@@ -426,7 +433,7 @@ def trame_flux(t):
     """Generator: one frame of "GET FLUX": TICK, blocks, FIN TICK. Blocks of
     other names are read and skipped."""
     demande = "GET FLUX"
-    ligne = yield from t.ligne()
+    ligne = t.ligne_prete() or (yield from t.ligne())
     m = _TICK.fullmatch(ligne)
     if m is None:
         raise inattendue(demande, ligne)
@@ -437,7 +444,7 @@ def trame_flux(t):
     blocs = {}
     autres = []
     while True:
-        ligne = yield from t.ligne()
+        ligne = t.ligne_prete() or (yield from t.ligne())
         if ligne == fin:
             break
         m = _BLOC.fullmatch(ligne)
@@ -451,7 +458,9 @@ def trame_flux(t):
             if ligne[:-2] != b"PUT %s %s" % (nom, m[2]):
                 raise inattendue(demande, ligne)
             n = _compte(demande, m[2], ligne)
-            blocs[nom] = yield from _elements(t, _LISTES[r.value], "%s (%s)" % (demande, r.nom), n)
+            sorte = _LISTES[r.value]
+            blocs[nom] = (_elements_prets(t, sorte, n) if n else []) or (
+                yield from _elements(t, sorte, "%s (%s)" % (demande, r.nom), n))
         elif nom == b"EVENEMENTS":
             blocs[nom] = yield from _bloc_evenements(t, demande, ligne[:-2], ligne)
         else:

@@ -75,6 +75,16 @@ class Tampon:
             raise ConnexionFermee("connexion fermee par le serveur")
         yield
 
+    def ligne_prete(self):
+        """The next line if it is whole in the buffer and within the bound,
+        else None (then use the generator ligne)."""
+        i = self.octets.find(b"\n", self.pos)
+        if i < 0 or i >= self.pos + TAILLE_MAX_LIGNE:
+            return None
+        ligne = bytes(self.octets[self.pos : i + 1])
+        self.pos = i + 1
+        return ligne
+
     def ligne(self):
         """Generator: the next line, LF included, as bytes."""
         octets = self.octets

@@ -22,6 +22,40 @@ TRAME = [Requete.VAISSEAUX, Requete.BALLES, Requete.GAUCHE]
 OCTETS = b"GET VAISSEAUX\r\nGET BALLES\r\nPUT ACTION GAUCHE\r\n"
 
 
+def lit_brut(s: socket.socket):
+    """The replies to OCTETS on a plain socket, as lines, once all came."""
+    tampon = b""
+    while True:
+        tampon += s.recv(65536)
+        lignes = tampon.split(b"\r\n")
+        if len(lignes) < 2:
+            continue
+        nv = int(lignes[0].split(b" ")[2])
+        if len(lignes) < nv + 3:
+            continue
+        nb = int(lignes[nv + 1].split(b" ")[2])
+        if len(lignes) < nv + nb + 4:
+            continue
+        assert lignes[nv + nb + 2] == b"OK"
+        return lignes, nv, nb
+
+
+def boucle_brute_nombres(s: socket.socket, duree: float) -> int:
+    """The same frame on a plain socket, as a bot written without the library
+    would: the ships and bullets read into tuples of numbers, no checks."""
+    n = 0
+    fin = time.perf_counter() + duree
+    while time.perf_counter() < fin:
+        s.sendall(OCTETS)
+        lignes, nv, nb = lit_brut(s)
+        vaisseaux = [(int(x), int(y), float(a), int(v), int(c))
+                     for x, y, a, v, c in (l.split(b" ") for l in lignes[1 : nv + 1])]
+        balles = [tuple(map(int, l.split(b" "))) for l in lignes[nv + 2 : nv + nb + 2]]
+        assert len(vaisseaux) == nv and len(balles) == nb
+        n += 1
+    return n
+
+
 def boucle_brute(s: socket.socket, duree: float) -> int:
     """The frame on a plain socket: one write, then reads until the three
     replies are whole (the two counts read, nothing else parsed)."""
@@ -98,25 +132,31 @@ def main():
         assert brut.recv(100) == b"VAISSEAU ENREGISTRE\r\n"
         print("ships: %d, bullets: %d" % (len(client.vaisseaux()), len(client.balles())))
         # Short turns taken in alternation, so that what else the machine
-        # does weighs on both loops alike.
+        # does weighs on all loops alike.
         tranche = 0.25
+        boucles = {
+            "raw socket, replies only delimited": lambda: boucle_brute(brut, tranche),
+            "raw socket, numbers read": lambda: boucle_brute_nombres(brut, tranche),
+            "jeu_client Client.trame": lambda: boucle_client(client, tranche),
+        }
         for tour in range(o.tours):
-            trames = {"brut": 0, "client": 0}
-            temps = {"brut": 0.0, "client": 0.0}
-            cpu = {"brut": 0.0, "client": 0.0}
-            fin = time.perf_counter() + o.duree * 2
+            trames = dict.fromkeys(boucles, 0)
+            temps = dict.fromkeys(boucles, 0.0)
+            cpu = dict.fromkeys(boucles, 0.0)
+            fin = time.perf_counter() + o.duree * len(boucles)
             while time.perf_counter() < fin:
-                for nom, boucle in (("brut", lambda: boucle_brute(brut, tranche)),
-                                    ("client", lambda: boucle_client(client, tranche))):
+                for nom, boucle in boucles.items():
                     t0, c0 = time.perf_counter(), time.process_time()
                     trames[nom] += boucle()
                     temps[nom] += time.perf_counter() - t0
                     cpu[nom] += time.process_time() - c0
-            b, c = trames["brut"] / temps["brut"], trames["client"] / temps["client"]
-            print("turn %d (%.0f s each): raw socket %.0f frames/s (%.1f us CPU a frame), "
-                  "jeu_client %.0f frames/s (%.1f us CPU a frame): %.2f of raw"
-                  % (tour + 1, o.duree, b, cpu["brut"] / trames["brut"] * 1e6, c,
-                     cpu["client"] / trames["client"] * 1e6, c / b), flush=True)
+            print("measure %d (%.0f s each):" % (tour + 1, o.duree))
+            taux = {nom: trames[nom] / temps[nom] for nom in boucles}
+            taux_client = taux["jeu_client Client.trame"]
+            for nom in boucles:
+                print("  %-36s %6.0f frames/s  %5.1f us CPU a frame  jeu_client: %.2f of it"
+                      % (nom, taux[nom], cpu[nom] / trames[nom] * 1e6, taux_client / taux[nom]),
+                      flush=True)
         brut.close()
         client.quitte()
         taux_async = asyncio.run(boucle_async(port, 0xFF0000, o.duree)) / o.duree
