@@ -92,6 +92,35 @@ BENCHMARK(BM_Tick)
     ->ArgsProduct({{1000}, {1000, 10000, 100000}, {0, 1}})
     ->Unit(benchmark::kMicrosecond);
 
+// The cost of scores and events: one tick with the table and the journal
+// kept (comptes = 1), and with both at capacity 0 (comptes = 0: the calls
+// are made, nothing is kept). Every bullet hit is counted and journalled.
+void BM_TickComptes(benchmark::State& etat) {
+  monde m(1);
+  VerrouGarde garde(m.verrou_monde);
+  if (etat.range(2) == 0) {
+    m.scores.redimensionne(0);
+    m.evenements.redimensionne(0);
+  }
+  peuple(m, static_cast<int>(etat.range(0)), static_cast<int>(etat.range(1)));
+  const std::deque<vaisseau> vaisseaux = m.vaisseaux;
+  const std::vector<balle> balles(m.balles.begin(), m.balles.end());
+  const std::uint64_t evenements_avant = m.evenements.prochain();
+  for (auto _ : etat) {
+    etat.PauseTiming();
+    remet(m, vaisseaux, balles);
+    etat.ResumeTiming();
+    avance_monde(m);
+  }
+  etat.counters["evenements_par_tick"] =
+      static_cast<double>(m.evenements.prochain() - evenements_avant) /
+      static_cast<double>(etat.iterations());
+}
+BENCHMARK(BM_TickComptes)
+    ->ArgNames({"navires", "balles", "comptes"})
+    ->ArgsProduct({{1000}, {10000, 100000}, {0, 1}})
+    ->Unit(benchmark::kMicrosecond);
+
 // The bound's worst case: an arena filled by spawning until it refuses
 // (about 1,700 ships), every ship with max_balles_par_vaisseau bullets in flight.
 void BM_TickArenePleineBorne(benchmark::State& etat) {
@@ -135,7 +164,7 @@ void BM_CreeVaisseauPeuple(benchmark::State& etat) {
   for (auto _ : etat) {
     if (!cree_vaisseau(m, nouveau)) etat.SkipWithError("refused");
     etat.PauseTiming();
-    detruit_vaisseau(m, identite{nouveau, m.vaisseaux.front().serie});
+    detruit_vaisseau(m, identite{nouveau, m.vaisseaux.front().serie}, raison_depart::quitte);
     etat.ResumeTiming();
   }
   etat.counters["navires"] = static_cast<double>(m.vaisseaux.size());

@@ -31,7 +31,7 @@ enum class fin_partie {
 
 void retire_vaisseau(monde& m, const identite& id) EXCLUDES(m.verrou_monde) {
   VerrouGarde garde(m.verrou_monde);
-  detruit_vaisseau(m, id);
+  detruit_vaisseau(m, id, raison_depart::deconnecte);
 }
 
 // Counts a connection in `compteur` for as long as it lives.
@@ -164,6 +164,10 @@ class session {
   void regarde() EXCLUDES(m_.verrou_monde) {
     presence compte(m_.compteurs.spectateurs);
     spectateur s;
+    {
+      VerrouGarde garde(m_.verrou_monde);
+      s.commence(m_);
+    }
     for (;;) {
       if (lit() != lecture::ligne) return;
       issue_requete issue;
@@ -203,7 +207,7 @@ class session {
           // A failed log write ends the session without this request's
           // reply; the replies to the requests before it still go out.
           if (!issue.journal.empty() && !ecrit_tout(stdout, issue.journal)) {
-            detruit_vaisseau(m_, j.id());
+            detruit_vaisseau(m_, j.id(), raison_depart::deconnecte);
             fin = true;
             break;
           }

@@ -9,6 +9,7 @@
 namespace jeu {
 
 void avance_monde(monde& m) {
+  ++m.numero_tick;
   mise_a_jour_balles(m);
   mise_a_jour_vaisseaux(m);
 }

@@ -4,7 +4,8 @@
 
 namespace jeu {
 
-// One tick: mise_a_jour_balles, then mise_a_jour_vaisseaux.
+// One tick, numbered m.numero_tick + 1: mise_a_jour_balles, then
+// mise_a_jour_vaisseaux.
 // REQUIRES: m.verrou_monde.
 void avance_monde(monde& m) REQUIRES(m.verrou_monde);
 
