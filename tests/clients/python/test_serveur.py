@@ -3,16 +3,20 @@ spectator, and a match of 20 Python robots after which the server still
 serves."""
 
 import asyncio
+import time
 
 import pytest
 
 from comportement import decide, moi_dans, vitesse_apres
 from jeu_client import (
+    Arrive,
     Client,
     ClientAsync,
     ConnexionFermee,
     CouleurUtilisee,
     ErreurSyntaxe,
+    Part,
+    Raison,
     Requete as R,
     Statut,
 )
@@ -67,6 +71,39 @@ def test_a_spectator(serveur):
         assert len(s.cubes()) == 200
 
 
+def attend(condition, delai=10.0):
+    """Calls condition() until it returns something true, within `delai`."""
+    fin = time.monotonic() + delai
+    while True:
+        resultat = condition()
+        if resultat or time.monotonic() > fin:
+            return resultat
+        time.sleep(0.02)
+
+
+def test_scores_and_events_of_a_short_life(serveur):
+    couleur = 0x5C0BE5
+    with Client.connecte("127.0.0.1", serveur.port) as s:
+        s.devient_spectateur()
+        s.evenements()  # what happened before is not this test's
+        with Client.connecte("127.0.0.1", serveur.port) as c:
+            c.enregistre(couleur)
+            c.trame([R.TIRE, R.TIRE, R.TIRE])
+            c.quitte()
+        vus = []
+
+        def partie():
+            vus.extend(e for e in s.evenements().liste if getattr(e, "couleur", None) == couleur)
+            return any(isinstance(e, Part) for e in vus)
+
+        assert attend(partie)
+        assert [type(e) for e in vus] == [Arrive, Part]
+        assert vus[1].raison is Raison.QUITTE and vus[0].tick <= vus[1].tick
+        score = attend(lambda: next((l for l in s.scores() if l.couleur == couleur), None))
+        assert (score.tirs, score.vies, score.morts, score.tues, score.vivant) == (3, 1, 0, 0, False)
+        assert score.precision == 0.0
+
+
 def test_an_asyncio_session(serveur):
     async def session():
         async with await ClientAsync.connecte("127.0.0.1", serveur.port) as c:
@@ -118,6 +155,11 @@ def test_twenty_python_robots_then_the_server_still_serves(serveur):
     with Client.connecte("127.0.0.1", serveur.port) as s:
         s.devient_spectateur()
         assert not [v for v in s.vaisseaux() if v.couleur in couleurs]
+        # The robots played: each registered once, and the turrets fired.
+        scores = [l for l in s.scores() if l.couleur in couleurs]
+        assert sorted(l.couleur for l in scores) == couleurs
+        assert all(l.vies == 1 and not l.vivant for l in scores)
+        assert sum(l.tirs for l in scores) > 0
     with Client.connecte("127.0.0.1", serveur.port) as c:
         c.enregistre(couleurs[0])
         assert c.statut() is Statut.VIVANT
