@@ -1,12 +1,13 @@
-"""Strict parsing of the server's replies, as generators over a Tampon (see
-lecture.py): anything but the exact forms the server writes raises
-ReponseInattendue quoting the line; "ERREUR SYNTAXE" raises ErreurSyntaxe."""
+"""Strict parsing of the server's replies, over a Tampon (see lecture.py):
+anything but the exact forms the server writes raises ReponseInattendue
+quoting the line; "ERREUR SYNTAXE" raises ErreurSyntaxe; bytes still to come
+raise Incomplet."""
 
 import math
 import re
 
 from .erreurs import CouleurUtilisee, ErreurSyntaxe, ReponseInattendue
-from .lecture import MAX_ELEMENTS, cite
+from .lecture import MAX_ELEMENTS, Incomplet, cite
 from .requetes import Requete
 from .types import (
     Arrive,
@@ -34,7 +35,6 @@ _NATUREL = rb"[0-9]+"
 _ANGLE = rb"-?[0-9]+(?:\.[0-9]*(?:e[-+]?[0-9]+)?|e[-+]?[0-9]+)"
 # No number the server writes is longer (int64: 19 digits and a sign).
 _CHIFFRES_MAX = 20
-_NATUREL_SEUL = re.compile(rb"[0-9]{1,19}")
 _TICKS_S = re.compile(rb"[0-9]+(?:\.[0-9]*)?")
 
 
@@ -48,7 +48,8 @@ def _corps(ligne: bytes):
 
 
 def _naturel(texte: bytes, maximum: int = INT32_MAX):
-    if not _NATUREL_SEUL.fullmatch(texte):
+    # bytes.isdigit knows only the ASCII digits.
+    if not (texte.isdigit() and len(texte) <= 19):
         return None
     n = int(texte)
     return n if n <= maximum else None
@@ -123,14 +124,47 @@ def _scores(bloc: bytes):
     return list(map(Score, *colonnes))
 
 
-class _Liste:
-    __slots__ = ("mot", "ligne", "bloc", "construit")
+# The same for blocks whose numbers are all short (the server's, in
+# practice): 18 digits fit int64, 9 a life, a 2-digit exponent a float, so
+# nothing needs checking once the block matched.
+def _vaisseaux_courts(bloc: bytes):
+    t = bloc.split()
+    return list(map(Vaisseau, map(int, t[0::5]), map(int, t[1::5]), map(float, t[2::5]),
+                    map(int, t[3::5]), map(int, t[4::5])))
 
-    def __init__(self, mot: bytes, ligne: bytes, construit):
+
+def _balles_courtes(bloc: bytes):
+    t = list(map(int, bloc.split()))
+    return list(map(Balle, t[0::3], t[1::3], t[2::3]))
+
+
+def _cubes_courts(bloc: bytes):
+    t = list(map(int, bloc.split()))
+    return list(map(Cube, t[0::4], t[1::4], t[2::4], t[3::4]))
+
+
+def _scores_courts(bloc: bytes):
+    t = list(map(int, bloc.split()))
+    colonnes = [t[i::11] for i in range(11)]
+    colonnes[10] = [v == 1 for v in colonnes[10]]
+    return list(map(Score, *colonnes))
+
+
+_COURT = rb"-?[0-9]{1,18}"
+_COURT_NATUREL = rb"[0-9]{1,18}"
+_COURT_ANGLE = rb"-?[0-9]{1,18}(?:\.[0-9]{0,18}(?:e[-+]?[0-9]{1,2})?|e[-+]?[0-9]{1,2})"
+
+
+class _Liste:
+    __slots__ = ("mot", "ligne", "bloc", "construit", "bloc_court", "construit_court")
+
+    def __init__(self, mot: bytes, ligne: bytes, construit, court: bytes, construit_court):
         self.mot = mot  # "PUT VAISSEAUX "
         self.ligne = re.compile(ligne + rb"\r\n")
         self.bloc = re.compile(b"(?:" + ligne + rb"\r\n)*")  # as many as match
         self.construit = construit
+        self.bloc_court = re.compile(b"(?:" + court + rb"\r\n)*")
+        self.construit_court = construit_court
 
 
 # Keyed by the request's line: an Enum member hashes in Python code.
@@ -139,11 +173,16 @@ _LISTES = {
         b"PUT VAISSEAUX ",
         b" ".join([_ENTIER, _ENTIER, _ANGLE, _NATUREL, _ENTIER]),
         _vaisseaux,
+        b" ".join([_COURT, _COURT, _COURT_ANGLE, rb"[0-9]{1,9}", _COURT]),
+        _vaisseaux_courts,
     ),
-    Requete.BALLES.value: _Liste(b"PUT BALLES ", b" ".join([_ENTIER] * 3), _balles),
-    Requete.CUBES.value: _Liste(b"PUT CUBES ", b" ".join([_ENTIER] * 4), _cubes),
+    Requete.BALLES.value: _Liste(b"PUT BALLES ", b" ".join([_ENTIER] * 3), _balles,
+                                 b" ".join([_COURT] * 3), _balles_courtes),
+    Requete.CUBES.value: _Liste(b"PUT CUBES ", b" ".join([_ENTIER] * 4), _cubes,
+                                b" ".join([_COURT] * 4), _cubes_courts),
     Requete.SCORES.value: _Liste(
-        b"PUT SCORES ", b" ".join([_ENTIER] + [_NATUREL] * 9 + [b"[01]"]), _scores
+        b"PUT SCORES ", b" ".join([_ENTIER] + [_NATUREL] * 9 + [b"[01]"]), _scores,
+        b" ".join([_COURT] + [_COURT_NATUREL] * 9 + [b"[01]"]), _scores_courts,
     ),
 }
 
@@ -167,45 +206,45 @@ def _nom(demande) -> str:
     return demande.nom if isinstance(demande, Requete) else demande
 
 
-def _elements_prets(t, sorte: _Liste, n: int):
-    """The n items of a list when they are all in the buffer and well made
-    (one match), else None."""
-    octets, debut = t.octets, t.pos
-    fin = sorte.bloc.match(octets, debut).end()
-    if octets.count(b"\n", debut, fin) != n:
-        return None
-    elements = sorte.construit(bytes(octets[debut:fin]))
-    if elements is not None:
-        t.pos = fin
-    return elements
-
-
 def _elements(t, sorte: _Liste, demande, n: int):
-    """Generator: the n item lines of a list, parsed, line by line, waiting
-    for what is missing, to name the first bad line."""
+    """The n item lines of a list, parsed (n > 0)."""
+    octets, debut = t.octets, t.pos
+    # The whole list already received and well made: one match.
+    fin = sorte.bloc_court.match(octets, debut).end()
+    if octets.count(b"\n", debut, fin) == n:
+        t.pos = fin
+        return sorte.construit_court(bytes(octets[debut:fin]))
+    fin = sorte.bloc.match(octets, debut).end()
+    if octets.count(b"\n", debut, fin) == n:
+        elements = sorte.construit(bytes(octets[debut:fin]))
+        if elements is not None:
+            t.pos = fin
+            return elements
+    # Otherwise line by line, to name the first bad one; a stream that
+    # ended is blamed on its last line only if those before it are good.
+    k = t.disponibles(n)
+    if k < n and not t.fin_flux:
+        raise Incomplet(n - k)
     elements = []
-    for i in range(n):
-        l = t.ligne_prete() or (yield from t.ligne())
+    for i in range(k):
+        l = t.ligne()
         e = sorte.construit(l) if sorte.ligne.fullmatch(l) else None
         if e is None:
             raise inattendue("%s (ligne %d sur %d)" % (_nom(demande), i + 1, n), l)
         elements += e
+    if k < n:
+        raise Incomplet(n - k)
     return elements
 
 
 def _liste(t, r: Requete):
-    ligne = t.ligne_prete() or (yield from t.ligne())
+    ligne = t.ligne()
     corps = _verifie(r, ligne)
     sorte = _LISTES[r._value_]
     if not corps.startswith(sorte.mot):
         raise inattendue(r.nom, ligne)
     n = _compte(r, corps[len(sorte.mot) :], ligne)
-    if n == 0:
-        return []
-    elements = _elements_prets(t, sorte, n)
-    if elements is None:
-        elements = yield from _elements(t, sorte, r, n)
-    return elements
+    return _elements(t, sorte, r, n) if n else []
 
 
 def _verifie(r: Requete, ligne: bytes) -> bytes:
@@ -220,7 +259,7 @@ def _verifie(r: Requete, ligne: bytes) -> bytes:
 
 def _constante(mot: bytes):
     def lit(t, r):
-        ligne = t.ligne_prete() or (yield from t.ligne())
+        ligne = t.ligne()
         corps = _verifie(r, ligne)
         n = _naturel(corps[len(mot) :]) if corps.startswith(mot) else None
         if n is None:
@@ -231,7 +270,7 @@ def _constante(mot: bytes):
 
 
 def _taille(t, r):
-    ligne = t.ligne_prete() or (yield from t.ligne())
+    ligne = t.ligne()
     corps = _verifie(r, ligne)
     if corps.startswith(b"PUT TAILLE PLATEAU "):
         champs = corps[19:].split(b" ")
@@ -246,7 +285,7 @@ _STATUTS = {b"PUT STATUT " + s.value.encode(): s for s in Statut}
 
 
 def _statut(t, r):
-    ligne = t.ligne_prete() or (yield from t.ligne())
+    ligne = t.ligne()
     s = _STATUTS.get(_verifie(r, ligne))
     if s is None:
         raise inattendue(r.nom, ligne)
@@ -254,7 +293,7 @@ def _statut(t, r):
 
 
 def _ok(t, r):
-    ligne = t.ligne_prete() or (yield from t.ligne())
+    ligne = t.ligne()
     if ligne != b"OK\r\n":
         _verifie(r, ligne)
         raise inattendue(r.nom, ligne)
@@ -295,7 +334,7 @@ def lit_stats(corps: bytes, ligne: bytes) -> Stats:
 
 
 def _stats(t, r):
-    ligne = t.ligne_prete() or (yield from t.ligne())
+    ligne = t.ligne()
     return lit_stats(_verifie(r, ligne), ligne)
 
 
@@ -332,7 +371,7 @@ def _evenement(ligne: bytes):
 
 
 def _bloc_evenements(t, demande: str, corps: bytes, ligne: bytes):
-    """Generator: the events announced by `corps` ("PUT EVENEMENTS n missed")."""
+    """The events announced by `corps` ("PUT EVENEMENTS n missed")."""
     champs = corps[15:].split(b" ") if corps.startswith(b"PUT EVENEMENTS ") else []
     if len(champs) != 2:
         raise inattendue(demande, ligne)
@@ -340,9 +379,11 @@ def _bloc_evenements(t, demande: str, corps: bytes, ligne: bytes):
     manques = _naturel(champs[1], INT64_MAX)
     if manques is None:
         raise inattendue(demande, ligne)
+    if t.disponibles(n) < n and not t.fin_flux:
+        raise Incomplet(n - t.disponibles(n))
     liste = []
     for i in range(n):
-        l = t.ligne_prete() or (yield from t.ligne())
+        l = t.ligne()
         e = _evenement(l)
         if e is None:
             raise inattendue("%s (ligne %d sur %d)" % (demande, i + 1, n), l)
@@ -351,8 +392,8 @@ def _bloc_evenements(t, demande: str, corps: bytes, ligne: bytes):
 
 
 def _evenements(t, r):
-    ligne = t.ligne_prete() or (yield from t.ligne())
-    return (yield from _bloc_evenements(t, r.nom, _verifie(r, ligne), ligne))
+    ligne = t.ligne()
+    return _bloc_evenements(t, r.nom, _verifie(r, ligne), ligne)
 
 
 LECTEURS = {
@@ -376,22 +417,22 @@ LECTEURS = {
 
 
 def reponse(t, r: Requete):
-    """Generator: the reply to `r`, parsed. Which type for which request:
+    """The reply to `r`, parsed. Which type for which request:
     actions None; radii and max life int; TAILLE_PLATEAU TaillePlateau;
     STATUT Statut; VAISSEAUX, BALLES, CUBES, SCORES lists of Vaisseau,
     Balle, Cube, Score; STATS Stats; EVENEMENTS Evenements."""
-    return (yield from LECTEURS[r._value_](t, r))
+    return LECTEURS[r._value_](t, r)
 
 
 def reponses(t, requetes):
-    """Generator: the replies to `requetes`, in order. A refusal raises
+    """The replies to `requetes`, in order. A refusal raises
     ErreurSyntaxe once every reply is read, so the next request gets its own."""
     resultats = []
     refus = None
     lecteurs = LECTEURS
     for r in requetes:
         try:
-            resultats.append((yield from lecteurs[r._value_](t, r)))
+            resultats.append(lecteurs[r._value_](t, r))
         except ErreurSyntaxe as e:
             refus = refus or e
             resultats.append(None)
@@ -409,9 +450,9 @@ FLUX = ("GET FLUX", b"PUT FLUX\r\n")
 
 
 def accord(t, sorte):
-    """Generator: the reply to one of the four requests above."""
+    """The reply to one of the four requests above."""
     demande, acceptation = sorte
-    ligne = t.ligne_prete() or (yield from t.ligne())
+    ligne = t.ligne()
     if ligne == acceptation:
         return None
     if ligne == b"ERREUR SYNTAXE\r\n":
@@ -429,11 +470,11 @@ _BLOC = re.compile(rb"PUT ([A-Z_]+) ([0-9]+)(?: [^\r\n]*)?\r\n")
 _FLUX_LISTES = {b"VAISSEAUX": Requete.VAISSEAUX, b"BALLES": Requete.BALLES}
 
 
-def trame_flux(t):
-    """Generator: one frame of "GET FLUX": TICK, blocks, FIN TICK. Blocks of
+def trame_flux(t, _=None):
+    """One frame of "GET FLUX": TICK, blocks, FIN TICK. Blocks of
     other names are read and skipped."""
     demande = "GET FLUX"
-    ligne = t.ligne_prete() or (yield from t.ligne())
+    ligne = t.ligne()
     m = _TICK.fullmatch(ligne)
     if m is None:
         raise inattendue(demande, ligne)
@@ -444,7 +485,7 @@ def trame_flux(t):
     blocs = {}
     autres = []
     while True:
-        ligne = t.ligne_prete() or (yield from t.ligne())
+        ligne = t.ligne()
         if ligne == fin:
             break
         m = _BLOC.fullmatch(ligne)
@@ -458,15 +499,12 @@ def trame_flux(t):
             if ligne[:-2] != b"PUT %s %s" % (nom, m[2]):
                 raise inattendue(demande, ligne)
             n = _compte(demande, m[2], ligne)
-            sorte = _LISTES[r.value]
-            blocs[nom] = (_elements_prets(t, sorte, n) if n else []) or (
-                yield from _elements(t, sorte, "%s (%s)" % (demande, r.nom), n))
+            blocs[nom] = _elements(t, _LISTES[r.value], "%s (%s)" % (demande, r.nom), n) if n else []
         elif nom == b"EVENEMENTS":
-            blocs[nom] = yield from _bloc_evenements(t, demande, ligne[:-2], ligne)
+            blocs[nom] = _bloc_evenements(t, demande, ligne[:-2], ligne)
         else:
             n = _compte(demande, m[2], ligne)
-            if n:
-                yield from t.lignes(n)
+            t.saute(n)
             autres.append(nom.decode())
     if b"VAISSEAUX" not in blocs or b"BALLES" not in blocs:
         raise inattendue("%s (tick %d sans VAISSEAUX ou BALLES)" % (demande, tick), ligne)

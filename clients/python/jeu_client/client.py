@@ -12,10 +12,10 @@ from .connexion import (
     LIGNES,
     ligne_enregistrement,
     octets_trame,
-    quoi,
     resout_sync,
     verifie_action,
 )
+from .lecture import Incomplet
 from .erreurs import (
     ConnexionFermee,
     CouleurUtilisee,
@@ -97,18 +97,25 @@ class Client:
             self.ferme()
             raise ConnexionFermee("envoi impossible : %s" % e) from None
 
-    def _lit(self, gen, demande: str):
-        """Runs the parser `gen`, reading what it asks for, within the delay."""
+    def _lit(self, analyse_fn, arg, demande: str):
+        """analyse_fn(tampon, arg): the reply, parsed once its bytes have come,
+        within the delay."""
         etat = self._etat
         t = etat.tampon
         sock = self._sock
         echeance = time.monotonic() + etat.delai
+        debut = t.pos
+        manque = 1 if debut == len(t.octets) else 0  # nothing yet: read first
         try:
             while True:
-                try:
-                    next(gen)
-                except StopIteration as fin:
-                    return fin.value
+                if manque <= 0:
+                    try:
+                        return analyse_fn(t, arg)
+                    except Incomplet as i:
+                        t.pos = debut
+                        if t.fin_flux:
+                            raise t.fin() from None
+                        manque = i.manque
                 reste = echeance - time.monotonic()
                 if reste <= 0:
                     raise socket.timeout
@@ -116,9 +123,10 @@ class Client:
                     self._fixe_timeout(reste)
                 donnees = sock.recv(_TAILLE_LECTURE)
                 if donnees:
-                    t.octets += donnees
+                    manque -= t.ajoute(donnees)
                 else:
                     t.fin_flux = True
+                    manque = 0
         except (ErreurSyntaxe, CouleurUtilisee):
             raise
         except ErreurJeu:
@@ -131,19 +139,18 @@ class Client:
             self.ferme()
             raise ConnexionFermee("lecture impossible : %s" % e) from None
         finally:
-            gen.close()
             if self._timeout != etat.delai and not etat.ferme:
                 self._fixe_timeout(etat.delai)
 
     def _requete(self, r: Requete):
         self._etat.avant()
         self._envoie(LIGNES[r])
-        return self._lit(analyse.reponse(self._etat.tampon, r), r.nom)
+        return self._lit(analyse.reponse, r, r.nom)
 
     def _accord(self, ligne: bytes, sorte):
         self._etat.avant()
         self._envoie(ligne)
-        self._lit(analyse.accord(self._etat.tampon, sorte), sorte[0])
+        self._lit(analyse.accord, sorte, sorte[0])
 
     # Joining.
     def enregistre(self, couleur: int) -> None:
@@ -165,7 +172,7 @@ class Client:
         all read, so the connection stays usable."""
         self._etat.avant()
         self._envoie(octets_trame(requetes))
-        return self._lit(analyse.reponses(self._etat.tampon, requetes), quoi(requetes))
+        return self._lit(analyse.reponses, requetes, requetes)
 
     def envoie(self, requetes) -> None:
         """The first half of trame, for a program driving many connections:
@@ -177,7 +184,7 @@ class Client:
     def recoit(self, requetes) -> list:
         """The second half of trame: the replies to the requests of envoie."""
         self._etat.avant()
-        return self._lit(analyse.reponses(self._etat.tampon, requetes), quoi(requetes))
+        return self._lit(analyse.reponses, requetes, requetes)
 
     # One request, one round trip each.
     def vaisseaux(self):
@@ -227,7 +234,7 @@ class Client:
         ligne = verifie_action(a)
         self._etat.avant()
         self._envoie(ligne)
-        self._lit(analyse.reponse(self._etat.tampon, a), a.nom)
+        self._lit(analyse.reponse, a, a.nom)
 
     def accelere(self) -> None:
         self.action(Requete.ACCELERE)
@@ -254,7 +261,7 @@ class Client:
     def _trames(self):
         while True:
             self._etat.avant(en_flux=True)
-            yield self._lit(analyse.trame_flux(self._etat.tampon), "GET FLUX")
+            yield self._lit(analyse.trame_flux, None, "GET FLUX")
 
     # Ending.
     def quitte(self) -> None:

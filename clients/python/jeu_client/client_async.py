@@ -6,7 +6,8 @@ import asyncio
 import socket
 
 from . import analyse
-from .connexion import Etat, LIGNES, ligne_enregistrement, octets_trame, quoi, verifie_action
+from .connexion import Etat, LIGNES, ligne_enregistrement, octets_trame, verifie_action
+from .lecture import Incomplet
 from .erreurs import (
     ConnexionFermee,
     CouleurUtilisee,
@@ -53,26 +54,33 @@ class ClientAsync:
             sock.setsockopt(socket.IPPROTO_TCP, socket.TCP_NODELAY, 1)
         return cls(lecteur, ecrivain, delai, nom)
 
-    async def _fait(self, octets: bytes, gen, demande: str, en_flux: bool = False):
-        """Sends `octets` (if any), then runs the parser `gen`, reading what it
-        asks for, all within the delay."""
+    async def _fait(self, octets: bytes, analyse_fn, arg, demande):
+        """Sends `octets` (if any), then parses the reply with
+        analyse_fn(tampon, arg) once its bytes have come, within the delay."""
         etat = self._etat
         t = etat.tampon
+        debut = t.pos
+        manque = 1 if debut == len(t.octets) else 0
         try:
             async with asyncio.timeout(etat.delai):
                 if octets:
                     self._ecrivain.write(octets)
                     await self._ecrivain.drain()
                 while True:
-                    try:
-                        next(gen)
-                    except StopIteration as fin:
-                        return fin.value
+                    if manque <= 0:
+                        try:
+                            return analyse_fn(t, arg)
+                        except Incomplet as i:
+                            t.pos = debut
+                            if t.fin_flux:
+                                raise t.fin() from None
+                            manque = i.manque
                     donnees = await self._lecteur.read(_TAILLE_LECTURE)
                     if donnees:
-                        t.octets += donnees
+                        manque -= t.ajoute(donnees)
                     else:
                         t.fin_flux = True
+                        manque = 0
         except (ErreurSyntaxe, CouleurUtilisee):
             raise
         except ErreurJeu:
@@ -84,16 +92,14 @@ class ClientAsync:
         except OSError as e:
             self.ferme()
             raise ConnexionFermee("connexion perdue : %s" % e) from None
-        finally:
-            gen.close()
 
     async def _requete(self, r: Requete):
         self._etat.avant()
-        return await self._fait(LIGNES[r], analyse.reponse(self._etat.tampon, r), r.nom)
+        return await self._fait(LIGNES[r], analyse.reponse, r, r.nom)
 
     async def _accord(self, ligne: bytes, sorte):
         self._etat.avant()
-        await self._fait(ligne, analyse.accord(self._etat.tampon, sorte), sorte[0])
+        await self._fait(ligne, analyse.accord, sorte, sorte[0])
 
     async def enregistre(self, couleur: int) -> None:
         """As Client.enregistre."""
@@ -105,8 +111,7 @@ class ClientAsync:
     async def trame(self, requetes) -> list:
         """As Client.trame: one write, the replies in order."""
         self._etat.avant()
-        return await self._fait(octets_trame(requetes),
-                                analyse.reponses(self._etat.tampon, requetes), quoi(requetes))
+        return await self._fait(octets_trame(requetes), analyse.reponses, requetes, requetes)
 
     async def vaisseaux(self):
         return await self._requete(Requete.VAISSEAUX)
@@ -144,7 +149,7 @@ class ClientAsync:
     async def action(self, a: Requete) -> None:
         ligne = verifie_action(a)
         self._etat.avant()
-        await self._fait(ligne, analyse.reponse(self._etat.tampon, a), a.nom)
+        await self._fait(ligne, analyse.reponse, a, a.nom)
 
     async def accelere(self) -> None:
         await self.action(Requete.ACCELERE)
@@ -171,7 +176,7 @@ class ClientAsync:
     async def _trames(self):
         while True:
             self._etat.avant(en_flux=True)
-            yield await self._fait(b"", analyse.trame_flux(self._etat.tampon), "GET FLUX")
+            yield await self._fait(b"", analyse.trame_flux, None, "GET FLUX")
 
     async def quitte(self) -> None:
         """"PUT ACTION QUITTE": removes the ship, waits for "OK", closes."""

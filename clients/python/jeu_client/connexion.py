@@ -90,10 +90,11 @@ class Etat:
             raise ModeFlux("connexion en flux (GET FLUX) : elle ne fait plus que lire des trames")
         self.tampon.compacte()
 
-    def delai_message(self, quoi: str) -> DelaiDepasse:
+    def delai_message(self, demande) -> DelaiDepasse:
+        """`demande`: a request's name, or the list of a frame's requests."""
         return DelaiDepasse(
             "pas de reponse complete : delai de %d ms depasse (reponse a %s)"
-            % (round(self.delai * 1000), quoi)
+            % (round(self.delai * 1000), demande if isinstance(demande, str) else quoi(demande))
         )
 
 

@@ -1,7 +1,8 @@
-"""The server's bytes cut into bounded lines, for parsers written as
-generators: a parser `yield`s when it needs more bytes, and the client that
-drives it (sync or asyncio) reads from the socket, appends to the buffer and
-resumes it. So both clients share every line of parsing."""
+"""The server's bytes cut into bounded lines. Parsers are plain functions
+over a Tampon: when the bytes they need have not all come, they raise
+Incomplet, and the client that drives them (sync or asyncio) reads more and
+parses the reply again from its start. So both clients share every line of
+parsing, and a reply that came whole (the usual case) is parsed at once."""
 
 from .erreurs import ConnexionFermee, ReponseInattendue
 
@@ -35,17 +36,24 @@ def cite(octets: bytes) -> str:
     return "".join(texte)
 
 
-def _trop_longue(octets) -> ReponseInattendue:
+def trop_longue(octets) -> ReponseInattendue:
     return ReponseInattendue(
         "ligne de plus de %d octets : %s" % (TAILLE_MAX_LIGNE, cite(octets)),
         bytes(octets[:TAILLE_MAX_LIGNE]),
     )
 
 
+class Incomplet(Exception):
+    """The reply needs at least `manque` more line ends than have come."""
+
+    def __init__(self, manque: int = 1):
+        super().__init__(manque)
+        self.manque = manque
+
+
 class Tampon:
-    """Bytes received and not yet parsed. `fin_flux` is set by the driver when
-    the peer ended the stream; a parser that needs more then raises
-    ConnexionFermee, quoting the unfinished line if there is one."""
+    """Bytes received and not yet parsed; `pos` is where the next line starts.
+    `fin_flux` is set by the driver when the peer ended the stream."""
 
     __slots__ = ("octets", "pos", "fin_flux")
 
@@ -60,58 +68,46 @@ class Tampon:
             del self.octets[: self.pos]
             self.pos = 0
 
-    def _attend(self, debut):
-        """Checks the unfinished line starting at `debut` before more bytes
-        are waited for (a generator step: yields once)."""
-        reste = len(self.octets) - debut
-        if reste > TAILLE_MAX_LIGNE:
-            raise _trop_longue(self.octets[debut:])
-        if self.fin_flux:
-            if reste:
-                raise ConnexionFermee(
-                    "connexion fermee par le serveur au milieu de la ligne "
-                    + cite(self.octets[debut:])
-                )
-            raise ConnexionFermee("connexion fermee par le serveur")
-        yield
+    def ajoute(self, donnees: bytes) -> int:
+        """Appends bytes read; returns how many line ends they hold. Raises
+        for a line that has grown past the bound without its LF."""
+        octets = self.octets
+        octets += donnees
+        lf = octets.rfind(b"\n", self.pos)
+        debut = lf + 1 if lf >= 0 else self.pos
+        if len(octets) - debut > TAILLE_MAX_LIGNE:
+            raise trop_longue(octets[debut:])
+        return donnees.count(b"\n")
 
-    def ligne_prete(self):
-        """The next line if it is whole in the buffer and within the bound,
-        else None (then use the generator ligne)."""
-        i = self.octets.find(b"\n", self.pos)
-        if i < 0 or i >= self.pos + TAILLE_MAX_LIGNE:
-            return None
-        ligne = bytes(self.octets[self.pos : i + 1])
+    def fin(self) -> ConnexionFermee:
+        """The error for a stream that ended before the reply did."""
+        lf = self.octets.rfind(b"\n", self.pos)
+        reste = self.octets[lf + 1 if lf >= 0 else self.pos :]
+        if reste:
+            return ConnexionFermee(
+                "connexion fermee par le serveur au milieu de la ligne " + cite(reste))
+        return ConnexionFermee("connexion fermee par le serveur")
+
+    def ligne(self) -> bytes:
+        """The next line, LF included."""
+        pos = self.pos
+        i = self.octets.find(b"\n", pos)
+        if i < 0:
+            if len(self.octets) - pos > TAILLE_MAX_LIGNE:
+                raise trop_longue(self.octets[pos:])
+            raise Incomplet()
+        if i + 1 - pos > TAILLE_MAX_LIGNE:
+            raise trop_longue(self.octets[pos : i + 1])
         self.pos = i + 1
-        return ligne
+        return bytes(self.octets[pos : i + 1])
 
-    def ligne(self):
-        """Generator: the next line, LF included, as bytes."""
-        octets = self.octets
-        while True:
-            i = octets.find(b"\n", self.pos)
-            if i >= 0:
-                if i + 1 - self.pos > TAILLE_MAX_LIGNE:
-                    raise _trop_longue(octets[self.pos : i + 1])
-                ligne = bytes(octets[self.pos : i + 1])
-                self.pos = i + 1
-                return ligne
-            yield from self._attend(self.pos)
+    def disponibles(self, n: int) -> int:
+        """How many of the next n lines have come (at most n)."""
+        return min(n, self.octets.count(b"\n", self.pos))
 
-    def lignes(self, n: int):
-        """Generator: the n next lines as one bytes block, each checked
-        against the line bound."""
-        octets = self.octets
-        debut = fin = self.pos
-        find = octets.find
-        while n:
-            i = find(b"\n", fin)
-            if i < 0:
-                yield from self._attend(fin)
-                continue
-            if i + 1 - fin > TAILLE_MAX_LIGNE:
-                raise _trop_longue(octets[fin : i + 1])
-            fin = i + 1
-            n -= 1
-        self.pos = fin
-        return bytes(octets[debut:fin])
+    def saute(self, n: int):
+        """Skips the next n lines, each checked against the bound."""
+        if self.disponibles(n) < n:
+            raise Incomplet(n - self.disponibles(n))
+        for _ in range(n):
+            self.ligne()
