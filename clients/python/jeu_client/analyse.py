@@ -239,6 +239,13 @@ def _elements(t, sorte: _Liste, demande, n: int):
 
 def _liste(t, r: Requete):
     ligne = t.ligne()
+    sorte = _LISTES[r._value_]
+    # The usual header, "PUT VAISSEAUX 20\r\n", read at once.
+    if ligne.startswith(sorte.mot) and ligne.endswith(b"\r\n"):
+        texte = ligne[len(sorte.mot) : -2]
+        if texte.isdigit() and len(texte) <= 6:
+            n = int(texte)
+            return _elements(t, sorte, r, n) if n else []
     corps = _verifie(r, ligne)
     sorte = _LISTES[r._value_]
     if not corps.startswith(sorte.mot):
