@@ -3,11 +3,16 @@ spectator, and a match of 20 Python robots after which the server still
 serves."""
 
 import asyncio
+import json
+import os
+import subprocess
+import sys
 import time
 
 import pytest
 
 from comportement import decide, moi_dans, vitesse_apres
+from conftest import CLIENT
 from jeu_client import (
     Arrive,
     Client,
@@ -163,3 +168,19 @@ def test_twenty_python_robots_then_the_server_still_serves(serveur):
     with Client.connecte("127.0.0.1", serveur.port) as c:
         c.enregistre(couleurs[0])
         assert c.statut() is Statut.VIVANT
+
+
+def test_the_recorder_writes_one_json_line_a_second(serveur, tmp_path):
+    fichier = tmp_path / "partie.jsonl"
+    with Client.connecte("127.0.0.1", serveur.port) as joueur:
+        joueur.enregistre(0x0BEEF0)
+        enregistreur = subprocess.run(
+            [sys.executable, os.path.join(CLIENT, "exemples", "enregistreur.py"), "127.0.0.1",
+             str(serveur.port), "--fichier", str(fichier), "--secondes", "2"],
+            env=dict(os.environ, PYTHONPATH=CLIENT), capture_output=True, text=True, timeout=60)
+    assert enregistreur.returncode == 0, enregistreur.stderr
+    lignes = [json.loads(l) for l in fichier.read_text().splitlines()]
+    assert len(lignes) == 2
+    assert all("ticks_s" in l["stats"] and l["evenements"]["sorte"] == "Evenements"
+               for l in lignes)
+    assert any(s["couleur"] == 0x0BEEF0 and s["vivant"] for s in lignes[0]["scores"])
