@@ -113,6 +113,26 @@ class ClientAsync:
         self._etat.avant()
         return await self._fait(octets_trame(requetes), analyse.reponses, requetes, requetes)
 
+    async def envoie(self, requetes) -> None:
+        """As Client.envoie: the first half of trame."""
+        self._etat.avant()
+        try:
+            async with asyncio.timeout(self._etat.delai):
+                self._ecrivain.write(octets_trame(requetes))
+                await self._ecrivain.drain()
+        except TimeoutError:
+            self.ferme()
+            raise DelaiDepasse("envoi : delai de %d ms depasse (le serveur ne lit plus)"
+                               % (self._etat.delai * 1000)) from None
+        except OSError as e:
+            self.ferme()
+            raise ConnexionFermee("envoi impossible : %s" % e) from None
+
+    async def recoit(self, requetes) -> list:
+        """As Client.recoit: the replies to the requests of envoie."""
+        self._etat.avant()
+        return await self._fait(b"", analyse.reponses, requetes, requetes)
+
     async def vaisseaux(self):
         return await self._requete(Requete.VAISSEAUX)
 

@@ -2,6 +2,7 @@
 pace; the pacing runs on a fake clock."""
 
 import math
+import os
 
 import pytest
 
@@ -91,3 +92,14 @@ def test_speed_is_kept_within_its_bounds():
     for _ in range(60):
         v = vitesse_apres(v, R.DECELERE)
     assert v == -2.0
+
+
+@pytest.mark.parametrize("page", ["README.md", "docs/python.md"])
+def test_the_first_bot_shown_is_the_one_shipped(page):
+    from conftest import CLIENT, RACINE
+    with open(os.path.join(CLIENT, "exemples", "premier_bot.py"), encoding="utf-8") as f:
+        bot = f.read()
+    with open(os.path.join(RACINE, page), encoding="utf-8") as f:
+        texte = f.read()
+    bot = bot[bot.index("import math"):]
+    assert "```python\n" + bot + "```\n" in texte

@@ -241,3 +241,13 @@ def test_an_unknown_name(monkeypatch, kind):
             Client.connecte("serveur.invalid", 1)
         else:
             asyncio.run(ClientAsync.connecte("serveur.invalid", 1))
+
+
+def test_a_frame_in_two_halves(pair):
+    """envoie then recoit: what a program driving many connections does."""
+    c = pair.client
+    c.envoie([R.DROITE, R.BALLES])
+    assert pair.recu() == b"PUT ACTION DROITE\r\nGET BALLES\r\n"
+    pair.ecrit(b"OK\r\nPUT BALLES 1\r\n7 8 9\r\n")
+    ok, balles = c.recoit([R.DROITE, R.BALLES])
+    assert ok is None and (balles[0].x, balles[0].y, balles[0].couleur) == (7, 8, 9)
