@@ -47,13 +47,19 @@ def boucle_brute_nombres(s: socket.socket, duree: float) -> int:
     fin = time.perf_counter() + duree
     while time.perf_counter() < fin:
         s.sendall(OCTETS)
-        lignes, nv, nb = lit_brut(s)
-        vaisseaux = [(int(x), int(y), float(a), int(v), int(c))
-                     for x, y, a, v, c in (l.split(b" ") for l in lignes[1 : nv + 1])]
-        balles = [tuple(map(int, l.split(b" "))) for l in lignes[nv + 2 : nv + nb + 2]]
-        assert len(vaisseaux) == nv and len(balles) == nb
+        lit_nombres(s)
         n += 1
     return n
+
+
+def lit_nombres(s: socket.socket):
+    """The replies' ships and bullets as tuples of numbers."""
+    lignes, nv, nb = lit_brut(s)
+    vaisseaux = [(int(x), int(y), float(a), int(v), int(c))
+                 for x, y, a, v, c in (l.split(b" ") for l in lignes[1 : nv + 1])]
+    balles = [tuple(map(int, l.split(b" "))) for l in lignes[nv + 2 : nv + nb + 2]]
+    assert len(vaisseaux) == nv and len(balles) == nb
+    return vaisseaux, balles
 
 
 def boucle_brute(s: socket.socket, duree: float) -> int:
