@@ -62,16 +62,16 @@ def _dans_int64(*colonnes) -> bool:
     return True
 
 
-# A list's items: the pattern of one line (CR LF included) and a builder
-# that makes the items of a block of such lines, or None when a number is
-# out of its type's range or longer than any the server writes. Only a block
-# with a 19-digit number needs its ranges checked.
 def _longueurs(t) -> int:
     """0: every number short; 1: some may be out of int64; 2: too long."""
     m = max(map(len, t))
     return 0 if m < 19 else 1 if m <= _CHIFFRES_MAX else 2
 
 
+# A list's items: the pattern of one line (CR LF included) and a builder
+# that makes the items of a block of such lines, or None when a number is
+# out of its type's range or longer than any the server writes. Only a block
+# with a 19-digit number needs its ranges checked.
 def _vaisseaux(bloc: bytes):
     t = bloc.split()
     longueurs = _longueurs(t)
@@ -247,7 +247,6 @@ def _liste(t, r: Requete):
             n = int(texte)
             return _elements(t, sorte, r, n) if n else []
     corps = _verifie(r, ligne)
-    sorte = _LISTES[r._value_]
     if not corps.startswith(sorte.mot):
         raise inattendue(r.nom, ligne)
     n = _compte(r, corps[len(sorte.mot) :], ligne)
