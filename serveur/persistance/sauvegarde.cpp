@@ -11,7 +11,8 @@ sauvegarde_scores::sauvegarde_scores(monde& m, base_scores& base, std::chrono::m
                                      std::string nom_base, std::FILE* journal)
     : m_(m), base_(base), periode_(periode), nom_base_(std::move(nom_base)), journal_(journal) {
   VerrouGarde garde(m_.verrou_monde);
-  const std::vector<ligne_score> lignes = base_.charge(m_.scores.capacite());
+  capacite_ = m_.scores.capacite();
+  const std::vector<ligne_score> lignes = base_.charge(capacite_);
   m_.scores.redimensionne(m_.scores.capacite());
   for (const ligne_score& l : lignes) m_.scores.charge(l);
   m_.scores.suit_changements();
@@ -53,7 +54,7 @@ bool sauvegarde_scores::enregistre_maintenant() {
     // A colour in both was forgotten, then seen again: its new line wins.
     for (const couleur_t c : oublies) {
       en_attente_.erase(c);
-      if (oublies_en_attente_.size() < 2 * m_.scores.capacite() + 1) oublies_en_attente_.insert(c);
+      if (oublies_en_attente_.size() < 2 * capacite_ + 1) oublies_en_attente_.insert(c);
     }
     for (const ligne_score& l : changes) {
       en_attente_[l.couleur] = l;

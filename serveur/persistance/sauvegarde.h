@@ -46,6 +46,7 @@ class sauvegarde_scores {
   const std::chrono::milliseconds periode_;
   const std::string nom_base_;
   std::FILE* const journal_;
+  std::size_t capacite_ = 0;  // the table's, read once
   // What failed to be written, merged with the next batch; deletions are
   // bounded (beyond, the next start prunes the file instead).
   std::unordered_map<couleur_t, ligne_score> en_attente_;

@@ -12,6 +12,7 @@
 #include <chrono>
 #include <filesystem>
 #include <map>
+#include <memory>
 #include <random>
 #include <sstream>
 #include <thread>
@@ -48,10 +49,22 @@ std::optional<tableau> lit_scores(client_tcp& c) {
   return t;
 }
 
+// A server on the database `base`, and once it listens, a spectator of it
+// that has read the scores it started with.
 struct serveur_sur_base {
-  serveur_sur_base(int port, const std::string& base)
-      : p(SERVEUR_JEU_BINAIRE, {std::to_string(port), "--scores", base}) {}
+  explicit serveur_sur_base(const std::string& base)
+      : port(port_libre()), p(SERVEUR_JEU_BINAIRE, {std::to_string(port), "--scores", base}) {}
+  void attend_scores() {
+    ASSERT_TRUE(attend_ecoute(port, 10s)) << p.erreur();
+    spectateur = std::make_unique<client_tcp>(port);
+    ASSERT_EQ(spectateur->demande("PUT SPECTATEUR"), "SPECTATEUR ENREGISTRE\r\n");
+    au_depart = lit_scores(*spectateur);
+    ASSERT_TRUE(au_depart);
+  }
+  int port;
   processus p;
+  std::unique_ptr<client_tcp> spectateur;
+  std::optional<tableau> au_depart;
 };
 
 TEST(ScoresKill9, FiguresSeenASecondBeforeTheKillSurviveIt) {
@@ -66,22 +79,15 @@ TEST(ScoresKill9, FiguresSeenASecondBeforeTheKillSurviveIt) {
   std::int64_t destructions_verifiees = 0;
   std::int64_t figures_verifiees = 0;
   for (long tour = 0; tour < tours; ++tour) {
-    const int port = port_libre();
-    serveur_sur_base s(port, base);
-    ASSERT_TRUE(attend_ecoute(port, 10s)) << s.p.erreur();
-    client_tcp spectateur(port);
-    ASSERT_EQ(spectateur.demande("PUT SPECTATEUR"), "SPECTATEUR ENREGISTRE\r\n");
-    // What the last round kept is all there before anyone plays.
-    const std::optional<tableau> au_depart = lit_scores(spectateur);
-    ASSERT_TRUE(au_depart);
-
-    processus bots(JEU_BOTS_BINAIRE, {"127.0.0.1", std::to_string(port), "-n",
+    serveur_sur_base s(base);
+    ASSERT_NO_FATAL_FAILURE(s.attend_scores());
+    processus bots(JEU_BOTS_BINAIRE, {"127.0.0.1", std::to_string(s.port), "-n",
                                       std::to_string(robots), "-q"});
     const auto debut = horloge::now();
     const auto duree = std::chrono::milliseconds(std::uniform_int_distribution<int>(1500, 3500)(alea));
     std::vector<std::pair<horloge::time_point, tableau>> vus;
     while (horloge::now() - debut < duree) {
-      const std::optional<tableau> t = lit_scores(spectateur);
+      const std::optional<tableau> t = lit_scores(*s.spectateur);
       ASSERT_TRUE(t);
       vus.emplace_back(horloge::now(), *t);
       std::this_thread::sleep_for(50ms);
@@ -90,22 +96,19 @@ TEST(ScoresKill9, FiguresSeenASecondBeforeTheKillSurviveIt) {
     s.p.tue();
     bots.tue();
     // The last view the database must hold: seen a second before the kill.
-    const tableau* reference = &*au_depart;
+    const tableau* reference = &*s.au_depart;
     for (const auto& [quand, t] : vus) {
       if (quand <= tue_a - 1s) reference = &t;
     }
 
-    const int port2 = port_libre();
-    serveur_sur_base apres(port2, base);
-    ASSERT_TRUE(attend_ecoute(port2, 10s)) << apres.p.erreur();
-    client_tcp lecteur(port2);
-    ASSERT_EQ(lecteur.demande("PUT SPECTATEUR"), "SPECTATEUR ENREGISTRE\r\n");
-    const std::optional<tableau> relu = lit_scores(lecteur);
-    ASSERT_TRUE(relu);
+    // What it kept is all there before anyone plays.
+    serveur_sur_base apres(base);
+    ASSERT_NO_FATAL_FAILURE(apres.attend_scores());
+    const tableau& relu = *apres.au_depart;
     destructions_verifiees = 0;
     for (const auto& [couleur, f] : *reference) {
-      const auto it = relu->find(couleur);
-      ASSERT_NE(it, relu->end()) << "colour " << couleur << " lost, round " << tour;
+      const auto it = relu.find(couleur);
+      ASSERT_NE(it, relu.end()) << "colour " << couleur << " lost, round " << tour;
       for (std::size_t k = 0; k < f.size(); ++k) {
         EXPECT_GE(it->second[k], f[k]) << "colour " << couleur << ", field " << k + 1
                                        << ", round " << tour;
