@@ -27,7 +27,8 @@ struct evenement {
 };
 
 // The last events, numbered from 0 in order; the oldest are overwritten
-// once `capacite` are held. Capacity 0 keeps none, numbering them still. No lock of its own: the
+// once `capacite` (rounded up to a power of two) are held. Capacity 0 keeps
+// none, numbering them still. No lock of its own: the
 // world keeps it under verrou_monde.
 class journal_evenements {
  public:
@@ -39,7 +40,7 @@ class journal_evenements {
   void redimensionne(std::size_t capacite);
 
   void ajoute(const evenement& e) {
-    if (!tampon_.empty()) tampon_[prochain_ % tampon_.size()] = e;
+    if (!tampon_.empty()) tampon_[prochain_ & masque_] = e;
     ++prochain_;
   }
 
@@ -53,7 +54,8 @@ class journal_evenements {
   std::uint64_t lit(std::uint64_t depuis, std::vector<evenement>& sortie) const;
 
  private:
-  std::vector<evenement> tampon_;
+  std::vector<evenement> tampon_;  // a power of two long, or empty
+  std::uint64_t masque_ = 0;
   std::uint64_t prochain_ = 0;
   std::uint64_t debut_ = 0;  // the first number kept since the last resize
 };

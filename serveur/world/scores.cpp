@@ -12,6 +12,7 @@ void tableau_scores::redimensionne(std::size_t capacite) {
   vivants_.clear();
   changes_.clear();
   oublies_.clear();
+  fiche_dernier_tireur_ = nullptr;
 }
 
 std::list<couleur_t>& tableau_scores::liste_de(fiche::liste l) {
@@ -61,6 +62,7 @@ void tableau_scores::fait_de_la_place() {
   if (ages.empty()) return;  // every colour alive: the table grows by this one
   const couleur_t c = ages.front();
   ages.pop_front();
+  if (fiche_dernier_tireur_ != nullptr && dernier_tireur_ == c) fiche_dernier_tireur_ = nullptr;
   fiches_.erase(c);
   // A colour that comes back later is marked changed again; its stale entry
   // in changes_ is skipped by prend_changements.
@@ -116,7 +118,12 @@ void tableau_scores::touche(couleur_t tireur, couleur_t cible, bool detruit) {
   }
   // The target is alive, so never the colour evicted to make room for a
   // shooter that had left the table.
-  if (fiche* const t = trouve_ou_cree(tireur)) {
+  fiche* const t = fiche_dernier_tireur_ != nullptr && dernier_tireur_ == tireur
+                       ? fiche_dernier_tireur_
+                       : trouve_ou_cree(tireur);
+  dernier_tireur_ = tireur;
+  fiche_dernier_tireur_ = t;
+  if (t != nullptr) {
     marque(tireur, *t);
     ++t->s.touches_donnees;
     if (detruit) {

@@ -115,6 +115,10 @@ class tableau_scores {
   std::list<couleur_t> ages_avec_kill_;
   std::list<couleur_t> vivants_;
   std::uint64_t prochain_vu_ = 1;
+  // The last shooter's entry: a shooter's bullets often hit one after the
+  // other. Entries do not move in the map; only an erase ends this one.
+  couleur_t dernier_tireur_ = 0;
+  fiche* fiche_dernier_tireur_ = nullptr;
   bool suivi_ = false;
   std::vector<couleur_t> changes_;
   std::vector<couleur_t> oublies_;

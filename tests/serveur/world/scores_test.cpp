@@ -104,6 +104,12 @@ TEST(TableauScores, BoundedTableEvictsOldestWithoutKillsFirst) {
   t.prend_changements(changes, oublies, 3);
   std::sort(oublies.begin(), oublies.end());
   EXPECT_EQ(oublies, (std::vector<couleur_t>{2, 4}));
+  // 2, the last shooter, left the table: its bullet still in flight starts
+  // it again from nothing.
+  t.touche(2, 5, false);
+  m = par_couleur(t, 3);
+  ASSERT_EQ(m.count(2), 1u);
+  EXPECT_EQ(m.at(2).s, (score{.touches_donnees = 1}));
 
   tableau_scores vide(0);
   vide.arrivee(1, 0);
