@@ -10,6 +10,7 @@
 
 #include "geometry/cube_field.h"
 #include "net/tampon_sortie.h"
+#include "net/session_spectateur.h"
 #include "net/traitement.h"
 #include "simulation/apparition.h"
 #include "simulation/tick.h"
@@ -77,6 +78,30 @@ void trame(benchmark::State& etat) {
 }
 BENCHMARK(trame)->Args({1000, 1000})->Unit(benchmark::kMicrosecond);
 
+// A spectator's request with range(0) colours in the scores table, each
+// with some hits, all alive.
+void spectateur_requete(benchmark::State& etat, const char* ligne, bool sous_verrou) {
+  monde m(3);
+  VerrouGarde garde(m.verrou_monde);
+  peuple(m, static_cast<int>(etat.range(0)), 0);
+  for (const vaisseau& v : m.vaisseaux) {
+    m.scores.touche(v.couleur, v.couleur + 1, false);
+    m.scores.tir(v.couleur);
+  }
+  spectateur s;
+  tampon_sortie sortie;
+  for (auto _ : etat) {
+    benchmark::DoNotOptimize(s.traite_requete(m, ligne));
+    if (!sous_verrou) {
+      s.ajoute_reponse(sortie);
+      benchmark::DoNotOptimize(sortie.taille());
+    }
+    sortie.vide();
+  }
+}
+void BM_GetScores_SousVerrou(benchmark::State& e) { spectateur_requete(e, "GET SCORES\r", true); }
+void BM_GetScores_Complete(benchmark::State& e) { spectateur_requete(e, "GET SCORES\r", false); }
+
 #define REQUETE(nom, ligne)                                                               \
   void BM_##nom##_SousVerrou(benchmark::State& e) { requete(e, ligne "\r", true); }       \
   void BM_##nom##_Complete(benchmark::State& e) { requete(e, ligne "\r", false); }
@@ -96,6 +121,7 @@ CAS(GetBalles, Args({1, 1000})->Args({1, 5000}));
 CAS(GetCubes, Args({1, 0}));
 CAS(GetStatut, Args({1000, 0}));
 CAS(Gauche, Args({1000, 0}));
+CAS(GetScores, Args({1000, 0}));
 
 }  // namespace
 

@@ -93,6 +93,35 @@ BENCHMARK(BM_Tick)
     ->ArgsProduct({{1000}, {1000, 10000, 100000}, {0, 1}})
     ->Unit(benchmark::kMicrosecond);
 
+// The cost of scores and events: one tick with the table and the journal
+// kept (comptes = 1), and with both at capacity 0 (comptes = 0: the calls
+// are made, nothing is kept). Every bullet hit is counted and journalled.
+void BM_TickComptes(benchmark::State& etat) {
+  monde m(1);
+  VerrouGarde garde(m.verrou_monde);
+  if (etat.range(2) == 0) {
+    m.scores.redimensionne(0);
+    m.evenements.redimensionne(0);
+  }
+  peuple(m, static_cast<int>(etat.range(0)), static_cast<int>(etat.range(1)));
+  const std::deque<vaisseau> vaisseaux = m.vaisseaux;
+  const std::vector<balle> balles(m.balles.begin(), m.balles.end());
+  const std::uint64_t evenements_avant = m.evenements.prochain();
+  for (auto _ : etat) {
+    etat.PauseTiming();
+    remet(m, vaisseaux, balles);
+    etat.ResumeTiming();
+    avance_monde(m);
+  }
+  etat.counters["evenements_par_tick"] =
+      static_cast<double>(m.evenements.prochain() - evenements_avant) /
+      static_cast<double>(etat.iterations());
+}
+BENCHMARK(BM_TickComptes)
+    ->ArgNames({"navires", "balles", "comptes"})
+    ->ArgsProduct({{1000}, {10000, 100000}, {0, 1}})
+    ->Unit(benchmark::kMicrosecond);
+
 // One tick as the server runs it, without a spectator's stream (flux = 0)
 // or with one (flux = 1): then the tick also publishes the frame the
 // streams share, a copy of the lists (the streams encode it, outside the
@@ -108,8 +137,9 @@ void BM_TickFlux(benchmark::State& etat) {
     etat.PauseTiming();
     remet(m, vaisseaux, balles);
     etat.ResumeTiming();
+    const std::uint64_t evenements = m.evenements.prochain();
     avance_monde(m);
-    if (m.flux.abonnes() > 0) publie_trame(m);
+    if (m.flux.abonnes() > 0) publie_trame(m, evenements);
   }
 }
 BENCHMARK(BM_TickFlux)
@@ -161,7 +191,7 @@ void BM_CreeVaisseauPeuple(benchmark::State& etat) {
   for (auto _ : etat) {
     if (!cree_vaisseau(m, nouveau)) etat.SkipWithError("refused");
     etat.PauseTiming();
-    detruit_vaisseau(m, identite{nouveau, m.vaisseaux.front().serie});
+    detruit_vaisseau(m, identite{nouveau, m.vaisseaux.front().serie}, raison_depart::quitte);
     etat.ResumeTiming();
   }
   etat.counters["navires"] = static_cast<double>(m.vaisseaux.size());

@@ -1,4 +1,9 @@
+#include <pthread.h>
+#include <signal.h>
+
+#include <chrono>
 #include <csignal>
+#include <memory>
 #include <cstdio>
 #include <cerrno>
 #include <cstdlib>
@@ -7,12 +12,15 @@
 #include <exception>
 #include <string>
 #include <system_error>
+#include <thread>
 
 #include "geometry/cube_field.h"
 #include "net/ligne_commande.h"
 #include "net/serveur.h"
 #include "net/ecriture.h"
 #include "net/thread_detache.h"
+#include "persistance/base_scores.h"
+#include "persistance/sauvegarde.h"
 #include "simulation/tick.h"
 #include "commun/limite_fichiers.h"
 
@@ -29,6 +37,29 @@ constexpr int increment_nice_sessions = 10;
   std::fprintf(stderr, "Fatal error: exception %s\n", description);
   std::fflush(stderr);
   std::_Exit(2);
+}
+
+// Batches of the scores' database: a process killed loses at most this.
+constexpr std::chrono::milliseconds periode_sauvegarde{500};
+
+// With a database, SIGINT and SIGTERM write the last batch before the
+// process ends; blocked here, before any thread exists, so that only the
+// thread started by attend_arret receives them.
+void bloque_signaux_d_arret(sigset_t& arrets) {
+  sigemptyset(&arrets);
+  sigaddset(&arrets, SIGINT);
+  sigaddset(&arrets, SIGTERM);
+  pthread_sigmask(SIG_BLOCK, &arrets, nullptr);
+}
+
+void attend_arret(const sigset_t& arrets, jeu::sauvegarde_scores& sauvegarde) {
+  std::thread([arrets, &sauvegarde] {
+    int signal = 0;
+    sigwait(&arrets, &signal);
+    sauvegarde.arrete();
+    std::fflush(stdout);
+    std::_Exit(0);
+  }).detach();
 }
 
 }  // namespace
@@ -50,6 +81,26 @@ int main(int argc, char** argv) {
   // A peer that has gone must only fail the write to it.
   std::signal(SIGPIPE, SIG_IGN);
   jeu::commun::leve_limite_fichiers();
+
+  {
+    VerrouGarde garde(le_monde.verrou_monde);
+    le_monde.scores.redimensionne(opts->scores_max);
+  }
+  // Kept for the life of the process, like the world.
+  static std::unique_ptr<base_scores> base;
+  static std::unique_ptr<sauvegarde_scores> sauvegarde;
+  sigset_t arrets;
+  if (!opts->base_scores.empty()) {
+    try {
+      base = std::make_unique<base_scores>(opts->base_scores);
+      sauvegarde = std::make_unique<sauvegarde_scores>(le_monde, *base, periode_sauvegarde,
+                                                       opts->base_scores);
+    } catch (const std::exception& e) {
+      std::fprintf(stderr, "serveur_jeu: %s\n", e.what());
+      return 1;
+    }
+    bloque_signaux_d_arret(arrets);
+  }
 
   if (configuration::debug) ecrit_tout(stdout, "creation des cubes\n");
   {
@@ -74,6 +125,10 @@ int main(int argc, char** argv) {
   }
   if (e != 0) {
     erreur_fatale(std::system_error(e, std::generic_category(), "pthread_create").what());
+  }
+  if (sauvegarde) {
+    sauvegarde->lance();
+    attend_arret(arrets, *sauvegarde);
   }
   if (configuration::debug) ecrit_tout(stdout, "lancement du serveur\n");
   try {

@@ -52,8 +52,9 @@ std::optional<std::int64_t> lit_entier(std::string_view texte) {
 namespace {
 
 constexpr std::string_view debut_option = "--";
-constexpr std::string_view noms_options[] = {"adresse", "delai-inscription",
-                                                     "delai-ecriture", "attente-max-par-adresse"};
+constexpr std::string_view noms_options[] = {"adresse",        "delai-inscription",
+                                             "delai-ecriture", "attente-max-par-adresse",
+                                             "scores",         "scores-max"};
 constexpr std::int64_t delai_max_s = 86'400;
 
 bool option_connue(std::string_view nom) {
@@ -72,7 +73,18 @@ std::string lit_option(std::string_view nom, std::string_view valeur, options& o
     o.adresse = *a;
     return "";
   }
+  if (nom == "scores") {
+    if (valeur.empty()) return "--scores attend le chemin d'un fichier";
+    o.base_scores = valeur;
+    return "";
+  }
   const std::optional<std::int64_t> n = lit_entier(valeur);
+  if (nom == "scores-max") {
+    if (!n || *n < 0 || *n > 10'000'000) {
+      return "--scores-max attend un nombre de 0 a 10000000, pas '" + std::string(valeur) + "'";
+    }
+    o.scores_max = static_cast<std::size_t>(*n);
+  }
   if (nom == "delai-inscription" || nom == "delai-ecriture") {
     if (!n || *n < 0 || *n > delai_max_s) {
       return "--" + std::string(nom) + " attend un nombre de secondes de 0 a 86400, pas '" +

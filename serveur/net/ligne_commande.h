@@ -1,6 +1,7 @@
 #pragma once
 
 #include <chrono>
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -21,6 +22,10 @@ struct options {
   // Connections of one address that may wait to register at once; zero:
   // no limit.
   int attente_max_par_adresse = 64;
+  // The scores' database file; empty: scores are kept in memory only.
+  std::string base_scores = {};
+  // Colours the scores table holds at most; zero: no scores kept.
+  std::size_t scores_max = 100'000;
 };
 
 // Reads an integer written as an optional "-", then decimal digits or
@@ -34,7 +39,9 @@ std::optional<std::int64_t> lit_entier(std::string_view texte);
 //   --adresse ADRESSE              an IPv4 or IPv6 address to listen on;
 //   --delai-inscription SECONDES   0..86400, 0 for none;
 //   --delai-ecriture SECONDES      0..86400, 0 for none;
-//   --attente-max-par-adresse N    0..1000000, 0 for no limit.
+//   --attente-max-par-adresse N    0..1000000, 0 for no limit;
+//   --scores FICHIER               a non-empty path;
+//   --scores-max N                 0..10000000, 0 for no scores.
 // nullopt means a usage error; `erreur`, when given, then says what was
 // wrong with an option, or is empty when the rest of the line was wrong.
 std::optional<options> lit_ligne_commande(int argc, const char* const* argv,

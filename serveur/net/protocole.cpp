@@ -1,5 +1,6 @@
 #include "net/protocole.h"
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 #include <cmath>
@@ -13,7 +14,7 @@ namespace jeu {
 
 namespace {
 
-constexpr std::array<std::pair<std::string_view, requete>, 16> literaux{{
+constexpr std::array<std::pair<std::string_view, requete>, 18> literaux{{
     {"GET BALLES\r", requete::balles},
     {"GET CUBES\r", requete::cubes},
     {"GET VAISSEAUX\r", requete::vaisseaux},
@@ -29,6 +30,8 @@ constexpr std::array<std::pair<std::string_view, requete>, 16> literaux{{
     {"PUT ACTION TIRE\r", requete::tire},
     {"PUT ACTION QUITTE\r", requete::quitte},
     {"GET STATS\r", requete::stats},
+    {"GET SCORES\r", requete::scores},
+    {"GET EVENEMENTS\r", requete::evenements},
     {"GET FLUX\r", requete::flux},
 }};
 
@@ -248,6 +251,80 @@ void ajoute_stats(std::string& sortie, const etat_serveur& e) {
   compte("fermes_place", e.fermes_place);
   compte("fermes_ecriture", e.fermes_ecriture);
   sortie += "\r\n";
+}
+
+void classe_scores(std::vector<ligne_score>& lignes) {
+  std::sort(lignes.begin(), lignes.end(), [](const ligne_score& a, const ligne_score& b) {
+    if (a.s.destructions != b.s.destructions) return a.s.destructions > b.s.destructions;
+    if (a.s.morts != b.s.morts) return a.s.morts < b.s.morts;
+    if (a.s.touches_donnees != b.s.touches_donnees) return a.s.touches_donnees > b.s.touches_donnees;
+    return a.couleur < b.couleur;
+  });
+}
+
+void ajoute_scores(std::string& sortie, std::span<const ligne_score> lignes) {
+  sortie += "PUT SCORES ";
+  ajoute_entier(sortie, static_cast<std::int64_t>(lignes.size()));
+  sortie += "\r\n";
+  for (const ligne_score& l : lignes) {
+    const score& s = l.s;
+    for (const std::int64_t n : {static_cast<std::int64_t>(l.couleur), s.destructions, s.morts,
+                                 s.touches_donnees, s.touches_recues, s.touches_soi, s.tirs,
+                                 s.vies, s.ticks_en_vie, s.meilleure_serie}) {
+      ajoute_entier(sortie, n);
+      sortie += ' ';
+    }
+    sortie += l.vivant ? "1\r\n" : "0\r\n";
+  }
+}
+
+void ajoute_evenement(std::string& sortie, const evenement& e) {
+  ajoute_entier(sortie, static_cast<std::int64_t>(e.tick));
+  switch (e.sorte) {
+    case sorte_evenement::touche:
+      sortie += " TOUCHE ";
+      break;
+    case sorte_evenement::detruit:
+      sortie += " DETRUIT ";
+      break;
+    case sorte_evenement::arrive:
+      sortie += " ARRIVE ";
+      break;
+    case sorte_evenement::part:
+      sortie += " PART ";
+      break;
+  }
+  ajoute_entier(sortie, e.a);
+  switch (e.sorte) {
+    case sorte_evenement::touche:
+      sortie += ' ';
+      ajoute_entier(sortie, e.b);
+      sortie += ' ';
+      ajoute_entier(sortie, e.vie);
+      break;
+    case sorte_evenement::detruit:
+      sortie += ' ';
+      ajoute_entier(sortie, e.b);
+      break;
+    case sorte_evenement::arrive:
+      break;
+    case sorte_evenement::part:
+      sortie += e.raison == raison_depart::quitte       ? " quitte"
+                : e.raison == raison_depart::deconnecte ? " deconnecte"
+                                                        : " detruit";
+      break;
+  }
+  sortie += "\r\n";
+}
+
+void ajoute_evenements(std::string& sortie, std::span<const evenement> evenements,
+                       std::uint64_t manques) {
+  sortie += "PUT EVENEMENTS ";
+  ajoute_entier(sortie, static_cast<std::int64_t>(evenements.size()));
+  sortie += ' ';
+  ajoute_entier(sortie, static_cast<std::int64_t>(manques));
+  sortie += "\r\n";
+  for (const evenement& e : evenements) ajoute_evenement(sortie, e);
 }
 
 }  // namespace jeu

@@ -11,7 +11,11 @@
 #include <string>
 #include <string_view>
 
+#include <vector>
+
+#include "world/evenements.h"
 #include "world/records.h"
+#include "world/scores.h"
 
 namespace jeu {
 
@@ -31,14 +35,18 @@ enum class requete {
   gauche,
   tire,
   quitte,
-  stats,  // a spectator's request only: for a player it is a syntax error
-  flux,   // a spectator's only too: the tick stream
+  // A spectator's requests only: for a player they are syntax errors.
+  stats,
+  scores,
+  evenements,
+  flux,  // the tick stream
   inconnue,
 };
 
 // The request that `ligne` (the bytes before the LF, CR included) is, by
-// exact equality of the whole line with one of the sixteen request literals
-// ("GET STATUT\r", ..., "GET STATS\r", "GET FLUX\r"); any other line, a NUL inside
+// exact equality of the whole line with one of the request literals
+// ("GET STATUT\r", ..., "GET STATS\r", "GET SCORES\r", "GET EVENEMENTS\r",
+// "GET FLUX\r"); any other line, a NUL inside
 // included, is requete::inconnue.
 requete reconnait_requete(std::string_view ligne);
 
@@ -112,5 +120,23 @@ struct etat_serveur {
 // fermes_adresse=0 fermes_place=0 fermes_ecriture=0\r\n" (one line):
 // ticks_s with one decimal, whatever the locale; the others as integers.
 void ajoute_stats(std::string& sortie, const etat_serveur& e);
+
+// Sorts the lines in the order of the scores reply: more kills first, then
+// fewer deaths, then more hits given, then the smaller colour.
+void classe_scores(std::vector<ligne_score>& lignes);
+
+// "PUT SCORES <n>\r\n", then per line "colour kills deaths hits_given
+// hits_taken self_hits shots lives ticks_alive best_streak alive\r\n"
+// (alive 1 or 0), in the order given.
+void ajoute_scores(std::string& sortie, std::span<const ligne_score> lignes);
+
+// One event line: "<tick> TOUCHE <shooter> <target> <life left>",
+// "<tick> DETRUIT <shooter> <target>", "<tick> ARRIVE <colour>" or
+// "<tick> PART <colour> quitte|deconnecte|detruit", then "\r\n".
+void ajoute_evenement(std::string& sortie, const evenement& e);
+
+// "PUT EVENEMENTS <n> <manques>\r\n", then the n event lines.
+void ajoute_evenements(std::string& sortie, std::span<const evenement> evenements,
+                       std::uint64_t manques);
 
 }  // namespace jeu

@@ -1,9 +1,23 @@
 #include "net/reponse_differee.h"
 
+#include <algorithm>
 #include <utility>
 
 namespace jeu {
 
+namespace {
+
+// Big vectors of one reply are not kept for the next.
+template <typename T>
+void oublie(std::vector<T>& v) {
+  if (v.capacity() * sizeof(T) > 64 * 1024) {
+    std::vector<T>().swap(v);
+  } else {
+    v.clear();
+  }
+}
+
+}  // namespace
 
 void reponse_differee::texte(std::string_view t) {
   en_attente_ = attente::texte;
@@ -28,6 +42,19 @@ void reponse_differee::cubes(const monde& m) {
 void reponse_differee::stats(const etat_serveur& e) {
   etat_ = e;
   en_attente_ = attente::stats;
+}
+
+void reponse_differee::scores(const monde& m) {
+  scores_.clear();
+  m.scores.copie(scores_, m.numero_tick);
+  en_attente_ = attente::scores;
+}
+
+std::uint64_t reponse_differee::evenements(const monde& m, std::uint64_t depuis) {
+  evenements_.clear();
+  manques_ = m.evenements.lit(depuis, evenements_);
+  en_attente_ = attente::evenements;
+  return std::max(depuis, m.evenements.prochain());
 }
 
 const std::string& reponse_differee::formate() {
@@ -57,6 +84,21 @@ void reponse_differee::ajoute(tampon_sortie& sortie) {
       std::string ligne;
       ajoute_stats(ligne, etat_);
       sortie.ajoute(ligne);
+      break;
+    }
+    case attente::scores: {
+      classe_scores(scores_);
+      std::string texte;
+      ajoute_scores(texte, scores_);
+      sortie.ajoute(texte);
+      oublie(scores_);
+      break;
+    }
+    case attente::evenements: {
+      std::string texte;
+      ajoute_evenements(texte, evenements_, manques_);
+      sortie.ajoute(texte);
+      oublie(evenements_);
       break;
     }
   }

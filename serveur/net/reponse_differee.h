@@ -23,6 +23,12 @@ class reponse_differee {
   void balles(const monde& m) REQUIRES(m.verrou_monde);
   void cubes(const monde& m) REQUIRES(m.verrou_monde);
   void stats(const etat_serveur& e);
+  // Every colour's scores as they are now, ranked once the lock is released.
+  // REQUIRES: m.verrou_monde.
+  void scores(const monde& m) REQUIRES(m.verrou_monde);
+  // The events numbered from `depuis` on; returns the number the next call
+  // starts from. REQUIRES: m.verrou_monde.
+  std::uint64_t evenements(const monde& m, std::uint64_t depuis) REQUIRES(m.verrou_monde);
 
   // Formats the reply now (to log it whole, say); it stays the reply.
   const std::string& formate();
@@ -32,11 +38,15 @@ class reponse_differee {
   void ajoute(tampon_sortie& sortie);
 
  private:
-  enum class attente { texte, liste, stats };
+  enum class attente { texte, liste, stats, scores, evenements };
   attente en_attente_ = attente::texte;
   std::string texte_;
   liste_partagee liste_;
   etat_serveur etat_{};
+  // Copied under the lock, formatted after it.
+  std::vector<ligne_score> scores_;
+  std::vector<evenement> evenements_;
+  std::uint64_t manques_ = 0;
 };
 
 }  // namespace jeu

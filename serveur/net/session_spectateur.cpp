@@ -46,6 +46,12 @@ issue_requete spectateur::traite_requete(const monde& m, std::string_view ligne)
     case requete::stats:
       reponse_.stats(etat_du_serveur(m, horloge::now()));
       break;
+    case requete::scores:
+      reponse_.scores(m);
+      break;
+    case requete::evenements:
+      evenements_ = reponse_.evenements(m, evenements_);
+      break;
     case requete::flux:
       reponse_.texte(reponse_flux);
       issue.flux = true;

@@ -165,11 +165,13 @@ issue_requete joueur::traite_requete(monde& m, std::string_view ligne) {
       break;
     case requete::quitte:
       ajoute_journal(issue, "s'est barre", "\n  OK\n");
-      detruit_vaisseau(m, id_);
+      detruit_vaisseau(m, id_, raison_depart::quitte);
       reponse_.texte(reponse_ok);
       issue.fin = true;
       break;
     case requete::stats:  // spectators only
+    case requete::scores:
+    case requete::evenements:
     case requete::flux:
     case requete::inconnue:
       return refuse_ligne(ligne);

@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "world/comptes.h"
 #include "world/munitions.h"
 #include "world/recherche.h"
 
@@ -20,6 +21,7 @@ void applique(monde& m, vaisseau& s, std::size_t rang, action a) REQUIRES(m.verr
       const double bx = s.x + (0.9 * d) * std::cos(s.angle);
       const double by = s.y + (0.9 * d) * std::sin(s.angle);
       ajoute_balle(m, balle{bx, by, s.angle, s.couleur});
+      compte_tir(m, s.couleur);
       break;
     }
     case action::Gauche:

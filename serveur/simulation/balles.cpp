@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "simulation/cibles.h"
+#include "world/comptes.h"
 #include "world/munitions.h"
 #include "world/plage_cellules.h"
 
@@ -14,12 +15,13 @@ namespace {
 
 // Whether the bullet hits a ship in play: the first one in reach loses
 // degats_balle life points and, left with none, is retired.
-bool impact(cibles& navires, const balle& b) {
+bool impact(monde& m, cibles& navires, const balle& b) REQUIRES(m.verrou_monde) {
   const int rang = navires.touche(b.x, b.y);
   if (rang < 0) return false;
   vaisseau& s = navires.navire(rang);
   s.pt_vie = s.pt_vie - degats_balle;
   if (s.pt_vie <= 0) navires.retire(rang);
+  compte_touche(m, b.couleur, s.couleur, s.pt_vie);
   return true;
 }
 
@@ -46,7 +48,7 @@ void mise_a_jour_balles(monde& m) {
     b.x = b.x + pas[k].dx;
     b.y = b.y + pas[k].dy;
     if (hors_arene(b) || (m.abords.peut_toucher(b.x, b.y) && est_hors_jeu(m, b)) ||
-        impact(navires, b)) {
+        impact(m, navires, b)) {
       decompte_balle(m, b.couleur);
       continue;
     }

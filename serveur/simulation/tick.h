@@ -4,8 +4,9 @@
 
 namespace jeu {
 
-// One tick: mise_a_jour_balles, then mise_a_jour_vaisseaux, then
-// m.numero_tick counts it. REQUIRES: m.verrou_monde.
+// One tick, numbered m.numero_tick + 1: mise_a_jour_balles, then
+// mise_a_jour_vaisseaux.
+// REQUIRES: m.verrou_monde.
 void avance_monde(monde& m) REQUIRES(m.verrou_monde);
 
 // One tick under m.verrou_monde, which is released on every path, noted in

@@ -1,5 +1,7 @@
 #include "world/flotte.h"
 
+#include "world/comptes.h"
+
 namespace jeu {
 
 vaisseau& place_vaisseau(monde& m, vaisseau v) {
@@ -14,6 +16,7 @@ vaisseau& place_vaisseau(monde& m, vaisseau v) {
     throw;
   }
   m.texte_vaisseaux.tout_change();
+  compte_arrivee(m, v.couleur);
   return m.vaisseaux.front();
 }
 

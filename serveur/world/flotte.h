@@ -5,7 +5,8 @@
 namespace jeu {
 
 // Puts `v` at the head of m.vaisseaux with the fresh serial
-// m.prochaine_serie++ (v.serie is ignored) and indexes it. Returns the ship
+// m.prochaine_serie++ (v.serie is ignored), indexes it and counts its
+// arrival (world/comptes.h). Returns the ship
 // in the list. Out of memory: throws, with neither list nor index changed.
 // REQUIRES: m.verrou_monde.
 vaisseau& place_vaisseau(monde& m, vaisseau v) REQUIRES(m.verrou_monde);

@@ -10,10 +10,12 @@
 #include "world/abords_cubes.h"
 #include "world/aleatoire.h"
 #include "world/diffusion.h"
+#include "world/evenements.h"
 #include "world/index_vaisseaux.h"
 #include "world/liste_balles.h"
 #include "world/mesures.h"
 #include "world/records.h"
+#include "world/scores.h"
 #include "world/texte_partage.h"
 #include "world/verrou.h"
 
@@ -70,9 +72,15 @@ struct monde {
   mutable texte_partage texte_cubes GUARDED_BY(verrou_monde);
   // Serial of the next ship created; never reused.
   std::uint64_t prochaine_serie GUARDED_BY(verrou_monde) = 1;
-
-  // Ticks since the start: the first tick is 1 (simulation/tick.h).
+  // Ticks done since the world was made; the tick in progress has this
+  // number (the first tick is 1), what happens between ticks the last one's.
   std::uint64_t numero_tick GUARDED_BY(verrou_monde) = 0;
+
+  // Who hit whom, per colour, and what happened lately: written by the
+  // tick and the sessions through simulation/comptes.h only.
+  tableau_scores scores GUARDED_BY(verrou_monde);
+  journal_evenements evenements GUARDED_BY(verrou_monde);
+
   // The last tick's frame for the spectators' streams (its own lock).
   diffusion flux;
 

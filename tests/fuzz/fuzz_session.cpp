@@ -105,7 +105,7 @@ struct client {
 void ferme(banc& e, client& c) EXCLUDES(e.m.verrou_monde) {
   if (c.j) {
     VerrouGarde garde(e.m.verrou_monde);
-    detruit_vaisseau(e.m, c.j->id());
+    detruit_vaisseau(e.m, c.j->id(), raison_depart::deconnecte);
     verifie(!existe(e.m, c.j->id()), "ship still there after its client left");
     verifie_tout(e.m, *e.inv, false);
     e.m.compteurs.joueurs.fetch_sub(1, std::memory_order_relaxed);

@@ -132,6 +132,44 @@ TEST(LitLigneCommande, Delays) {
   }
 }
 
+// The database options leave the port and -debug read as without them; a
+// path that looks like a port or like -debug is a path.
+TEST(LitLigneCommande, ScoresOptions) {
+  struct cas {
+    std::vector<std::string> args;
+    int port;
+    bool debug;
+    std::string base;
+    std::size_t max;
+  };
+  for (const cas& c : std::vector<cas>{
+           {{}, 12345, false, "", 100000},
+           {{"--scores", "s.db"}, 12345, false, "s.db", 100000},
+           {{"4000", "--scores", "4001", "-debug"}, 4000, true, "4001", 100000},
+           {{"--scores", "-debug", "4000"}, 4000, false, "-debug", 100000},
+           {{"-debug", "--scores=/tmp/a b.db", "--scores-max", "0"}, 12345, true, "/tmp/a b.db", 0},
+           {{"--scores-max=10000000", "5000"}, 5000, false, "", 10000000},
+       }) {
+    const std::optional<options> o = lit(c.args);
+    ASSERT_TRUE(o) << ::testing::PrintToString(c.args);
+    EXPECT_EQ(o->port, c.port) << ::testing::PrintToString(c.args);
+    EXPECT_EQ(o->debug, c.debug) << ::testing::PrintToString(c.args);
+    EXPECT_EQ(o->base_scores, c.base) << ::testing::PrintToString(c.args);
+    EXPECT_EQ(o->scores_max, c.max) << ::testing::PrintToString(c.args);
+  }
+  for (const auto& [args, message] : std::vector<std::pair<std::vector<std::string>, std::string>>{
+           {{"--scores"}, "--scores attend une valeur"},
+           {{"--scores="}, "--scores attend le chemin d'un fichier"},
+           {{"--scores-max", "-1"}, "--scores-max attend un nombre de 0 a 10000000, pas '-1'"},
+           {{"--scores-max", "10000001"},
+            "--scores-max attend un nombre de 0 a 10000000, pas '10000001'"},
+       }) {
+    std::string erreur;
+    EXPECT_FALSE(lit(args, &erreur).has_value()) << ::testing::PrintToString(args);
+    EXPECT_EQ(erreur, message);
+  }
+}
+
 // A malformed option is named; the old grammar still applies to the rest.
 TEST(LitLigneCommande, MalformedOptionsAreNamed) {
   struct cas {

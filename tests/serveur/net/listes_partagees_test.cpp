@@ -70,7 +70,7 @@ TEST_P(ListesPartagees, ToujoursLesOctetsDuneListeFormateeALInstant) {
     } else if (tirage < 11) {
       quoi = "quit";
       const std::size_t i = hasard() % joueurs.size();
-      detruit_vaisseau(m, joueurs[i]);
+      detruit_vaisseau(m, joueurs[i], raison_depart::quitte);
       joueurs.erase(joueurs.begin() + static_cast<std::ptrdiff_t>(i));
     } else if (tirage < 35) {
       quoi = "tick";

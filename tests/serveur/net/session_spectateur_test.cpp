@@ -10,6 +10,7 @@
 #include "net/session_spectateur.h"
 #include "net/traitement.h"
 #include "support/protocole_essai.h"
+#include "world/comptes.h"
 #include "world/munitions.h"
 
 namespace jeu {
@@ -45,7 +46,7 @@ TEST(Spectateur, RegistrationMakesNoShipAndPlayersGetNoStats) {
   VerrouGarde garde(m.verrou_monde);
   EXPECT_EQ(m.vaisseaux.size(), 1u);
   // For a player, both are unknown lines.
-  for (const char* ligne : {"GET STATS\r", "PUT SPECTATEUR\r"}) {
+  for (const char* ligne : {"GET STATS\r", "PUT SPECTATEUR\r", "GET SCORES\r", "GET EVENEMENTS\r"}) {
     EXPECT_EQ(essai::traite(j, m, ligne).reponse, "ERREUR SYNTAXE\r\n") << ligne;
   }
 }
@@ -110,6 +111,52 @@ TEST(Spectateur, StatsReportTheWorldTheCountersAndTheTicks) {
   EXPECT_DOUBLE_EQ(e.ticks_par_seconde, 40.0);
   EXPECT_EQ(e.duree_tick_us, 85);
   EXPECT_EQ(e.p99_tick_us, 85);
+}
+
+// Scores ranked by kills, then fewer deaths, then hits, then colour; events
+// from when the spectator began watching, each once, and what the journal
+// lost before this spectator read it.
+TEST(Spectateur, ScoresRankedAndEventsEachOnce) {
+  monde m(6);
+  spectateur s;
+  VerrouGarde garde(m.verrou_monde);
+  m.evenements.redimensionne(8);
+  compte_arrivee(m, 1);  // before the spectator: not sent
+  s.commence(m);
+  m.numero_tick = 7;
+  for (couleur_t c : {2, 3, 4, -5}) compte_arrivee(m, c);
+  compte_touche(m, 2, 3, 4);
+  compte_touche(m, 2, 3, 0);   // 2: one kill
+  compte_touche(m, 4, -5, 0);  // 4: one kill, as many hits as 2 less one
+  compte_touche(m, 1, 2, 2);   // 1: a hit, no kill
+  compte_touche(m, -5, 1, 3);  // -5: same figures as 1 but dead; ranks after
+  compte_tir(m, 2);
+  m.numero_tick = 9;
+  compte_depart(m, 2, raison_depart::quitte);
+  EXPECT_EQ(demande(s, m, "GET SCORES\r"),
+            "PUT SCORES 5\r\n"
+            "2 1 0 2 1 0 1 1 2 1 0\r\n"
+            "4 1 0 1 0 0 0 1 2 1 1\r\n"
+            "1 0 0 1 1 0 0 1 9 0 1\r\n"
+            "-5 0 1 1 1 0 0 1 0 0 0\r\n"
+            "3 0 1 0 2 0 0 1 0 0 0\r\n");
+  // 4 arrivals, 2 + 3 + 1 + 1 events of hits, 1 departure: 14 events, the
+  // journal holds the last 8.
+  EXPECT_EQ(demande(s, m, "GET EVENEMENTS\r"),
+            "PUT EVENEMENTS 8 6\r\n"
+            "7 DETRUIT 2 3\r\n"
+            "7 PART 3 detruit\r\n"
+            "7 TOUCHE 4 -5 0\r\n"
+            "7 DETRUIT 4 -5\r\n"
+            "7 PART -5 detruit\r\n"
+            "7 TOUCHE 1 2 2\r\n"
+            "7 TOUCHE -5 1 3\r\n"
+            "9 PART 2 quitte\r\n");
+  EXPECT_EQ(demande(s, m, "GET EVENEMENTS\r"), "PUT EVENEMENTS 0 0\r\n");
+  compte_depart(m, 1, raison_depart::deconnecte);
+  compte_arrivee(m, 0x7fffffffffffffff);
+  EXPECT_EQ(demande(s, m, "GET EVENEMENTS\r"),
+            "PUT EVENEMENTS 2 0\r\n9 PART 1 deconnecte\r\n9 ARRIVE 9223372036854775807\r\n");
 }
 
 TEST(Spectateur, StatsLineFormat) {

@@ -198,7 +198,7 @@ TEST(Session, OnlyTheRegisteredShipIsEverTouched) {
   EXPECT_EQ(a.demande("PUT COULEUR VAISSEAU 5"), "ERREUR SYNTAXE\r\n") << "registered already";
   {
     VerrouGarde garde(m.verrou_monde);
-    detruit_vaisseau(m, identite{5, m.vaisseaux.front().serie});  // as a last hit does
+    detruit_vaisseau(m, identite{5, m.vaisseaux.front().serie}, raison_depart::quitte);  // as a last hit does
   }
   EXPECT_EQ(a.demande("GET STATUT"), "PUT STATUT mort\r\n");
   session_locale b(m);

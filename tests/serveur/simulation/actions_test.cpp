@@ -76,7 +76,7 @@ TEST(TraiteActionJoueur, UnknownColourOrStaleSerialChangesNothing) {
   monde m(1);
   VerrouGarde garde(m.verrou_monde);
   // An older ship of colour 7 (serial 1) left; a newer one has serial 2.
-  detruit_vaisseau(m, essai::id_de(place_vaisseau(m, navire(200, 200, 7))));
+  detruit_vaisseau(m, essai::id_de(place_vaisseau(m, navire(200, 200, 7))), raison_depart::quitte);
   place_vaisseau(m, navire(200, 200, 7, 1.0, 1.0, 5));
   place_vaisseau(m, navire(100, 100, 8, 0.5, 0.5, 3));
   const std::deque<vaisseau> avant = m.vaisseaux;

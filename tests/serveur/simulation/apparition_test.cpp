@@ -57,7 +57,7 @@ TEST(CreeVaisseau, ColourInUseIsRefusedWithoutADraw) {
   EXPECT_TRUE(essai::meme(m.vaisseaux[1], avant[1]));
 
   // Once its ship is gone the colour is welcome again, with a fresh serial.
-  detruit_vaisseau(m, identite{1, m.vaisseaux[1].serie});
+  detruit_vaisseau(m, identite{1, m.vaisseaux[1].serie}, raison_depart::quitte);
   ASSERT_TRUE(cree_vaisseau(m, 1));
   EXPECT_EQ(m.vaisseaux.front().couleur, 1);
   EXPECT_EQ(m.vaisseaux.front().serie, serie);

@@ -150,12 +150,12 @@ TEST(DetruitVaisseau, RemovesOnlyThatShipAndKeepsOrder) {
   essai::pose(m, {navire(100, 100, 1), navire(200, 100, 2), navire(300, 100, 3),
                   navire(400, 100, 4)});  // serials 4, 3, 2, 1
   essai::lance(m, {{50.0, 50.0, 0.0, 2}});
-  detruit_vaisseau(m, identite{99, 1});
-  detruit_vaisseau(m, identite{3, 7});  // colour 3 now has another serial
-  detruit_vaisseau(m, identite{3, 1});  // serial 1 belongs to colour 4
+  detruit_vaisseau(m, identite{99, 1}, raison_depart::quitte);
+  detruit_vaisseau(m, identite{3, 7}, raison_depart::quitte);  // colour 3 now has another serial
+  detruit_vaisseau(m, identite{3, 1}, raison_depart::quitte);  // serial 1 belongs to colour 4
   ASSERT_EQ(m.vaisseaux.size(), 4u);
-  detruit_vaisseau(m, identite{2, 3});
-  detruit_vaisseau(m, identite{4, 1});
+  detruit_vaisseau(m, identite{2, 3}, raison_depart::quitte);
+  detruit_vaisseau(m, identite{4, 1}, raison_depart::quitte);
   ASSERT_EQ(m.vaisseaux.size(), 2u);
   EXPECT_EQ(m.vaisseaux[0].couleur, 1);
   EXPECT_EQ(m.vaisseaux[1].couleur, 3);
