@@ -137,8 +137,9 @@ void BM_TickFlux(benchmark::State& etat) {
     etat.PauseTiming();
     remet(m, vaisseaux, balles);
     etat.ResumeTiming();
+    const std::uint64_t evenements = m.evenements.prochain();
     avance_monde(m);
-    if (m.flux.abonnes() > 0) publie_trame(m);
+    if (m.flux.abonnes() > 0) publie_trame(m, evenements);
   }
 }
 BENCHMARK(BM_TickFlux)

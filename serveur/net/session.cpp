@@ -199,11 +199,15 @@ class session {
   // newest next, and counts the others as lost: whole frames or nothing.
   void diffuse() EXCLUDES(m_.verrou_monde) {
     std::uint64_t dernier = 0;
+    // The events sent up to: those from here on are in a frame sent, or
+    // counted as missed.
+    std::uint64_t evenements = 0;
     {
       // Under the world lock, as the tick reads the count: every tick after
       // this one publishes a frame.
       VerrouGarde garde(m_.verrou_monde);
       dernier = m_.numero_tick;
+      evenements = m_.evenements.prochain();
       m_.flux.abonne();
     }
     struct desabonnement {
@@ -217,10 +221,19 @@ class session {
     if (!envoie()) return;
     for (;;) {
       if (auto t = m_.flux.attend(dernier, horloge::now() + attente_max)) {
+        encode(*t);
+        const std::uint64_t manques =
+            (t->debut_evenements > evenements ? t->debut_evenements - evenements : 0) +
+            t->evenements_perdus;
         ligne_tick.clear();
         ajoute_ligne_tick(ligne_tick, t->tick, t->tick - dernier - 1);
         sortie_.ajoute(ligne_tick);
-        sortie_.ajoute(corps_de(*t));
+        sortie_.ajoute(t->corps);
+        ligne_tick.clear();
+        ajoute_entete_evenements(ligne_tick, *t, manques);
+        sortie_.ajoute(ligne_tick);
+        sortie_.ajoute(t->suite);
+        evenements = t->fin_evenements;
         dernier = t->tick;
         t.reset();
         if (!envoie()) return;

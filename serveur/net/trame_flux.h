@@ -1,7 +1,7 @@
 #pragma once
 
 // The spectators' tick stream ("GET FLUX"): the frame the tick publishes,
-// its text, and what each stream writes before it.
+// its text, and what each stream writes before and within it.
 
 #include <cstdint>
 #include <string>
@@ -11,20 +11,27 @@
 namespace jeu {
 
 // Publishes the frame of the tick just done (m.numero_tick) in m.flux: a
-// copy of the ship and bullet lists. Never throws: out of memory, the frame
-// is not published and the streams count the tick as lost.
-// REQUIRES: m.verrou_monde.
-void publie_trame(monde& m) REQUIRES(m.verrou_monde);
+// copy of the ship and bullet lists, and the events numbered from
+// `depuis_evenement` (the end of the previous tick) on. Never throws: out
+// of memory, the frame is not published and the streams count the tick as
+// lost. REQUIRES: m.verrou_monde.
+void publie_trame(monde& m, std::uint64_t depuis_evenement) REQUIRES(m.verrou_monde);
 
-// The frame's text after its "TICK" line: "PUT VAISSEAUX n" and the lines a
-// "GET VAISSEAUX" would have sent between the same two ticks, "PUT BALLES
-// m" and its lines likewise, "FIN TICK <tick>". Encoded at the first call,
-// once for every stream (others calling at the same time wait for it);
-// throws std::bad_alloc when memory runs out, and the next call tries
-// again. No lock needed (not the world's).
-const texte_partage::bloc& corps_de(const trame_diffusee& t);
+// Encodes t.corps and t.suite at the first call, once for every stream
+// (others calling at the same time wait for it): t.corps is "PUT VAISSEAUX
+// n" and the lines a "GET VAISSEAUX" would have sent between the same two
+// ticks, then "PUT BALLES m" and its lines likewise; t.suite is the event
+// lines (as "GET EVENEMENTS" writes them) and "FIN TICK <tick>". Throws
+// std::bad_alloc when memory runs out; the next call tries again. No lock
+// needed (not the world's).
+void encode(const trame_diffusee& t);
 
-// The line a stream writes before a frame's body: "TICK <tick> <perdus>\r\n".
+// What a stream writes before t.corps: "TICK <tick> <perdus>\r\n".
 void ajoute_ligne_tick(std::string& sortie, std::uint64_t tick, std::uint64_t perdus);
+// What it writes between t.corps and t.suite: "PUT EVENEMENTS <n>
+// <manques>\r\n", n the frame's events, `manques` those of the ticks this
+// stream lost.
+void ajoute_entete_evenements(std::string& sortie, const trame_diffusee& t,
+                              std::uint64_t manques);
 
 }  // namespace jeu

@@ -8,6 +8,7 @@
 #include <mutex>
 #include <vector>
 
+#include "world/evenements.h"
 #include "world/records.h"
 #include "world/texte_partage.h"
 #include "world/verrou.h"
@@ -23,8 +24,19 @@ struct trame_diffusee {
   std::uint64_t tick = 0;
   std::vector<vaisseau> vaisseaux;  // list order: newest first
   std::vector<balle> balles;        // list order: newest first
+  // The events numbered [debut_evenements, fin_evenements): those since the
+  // previous tick's end, oldest first; `evenements_perdus` of them had left
+  // the journal already.
+  std::vector<evenement> evenements;
+  std::uint64_t debut_evenements = 0;
+  std::uint64_t fin_evenements = 0;
+  std::uint64_t evenements_perdus = 0;
+  // The text: `corps` up to the events block's header, which each stream
+  // writes itself (its count of missed events is its own), then `suite`:
+  // the event lines and "FIN TICK".
   mutable std::once_flag encodage;
   mutable texte_partage::bloc corps;
+  mutable texte_partage::bloc suite;
 };
 
 // Where the tick leaves its frame for the streams. Its lock is its own,
@@ -50,6 +62,10 @@ class diffusion {
   // one until `jusqua`; nullptr when none came by then. EXCLUDES: verrou_.
   std::shared_ptr<const trame_diffusee> attend(std::uint64_t apres, instant jusqua)
       EXCLUDES(verrou_);
+
+  // The number of the first event after the last tick: written and read by
+  // the tick alone (simulation/tick.h), whether or not a frame is published.
+  std::uint64_t fin_evenements_tick = 0;
 
  private:
   std::atomic<std::int64_t> abonnes_{0};

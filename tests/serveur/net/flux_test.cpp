@@ -19,6 +19,7 @@
 
 #include "commun/attente.h"
 #include "net/session.h"
+#include "net/protocole.h"
 #include "net/session_spectateur.h"
 #include "simulation/actions.h"
 #include "simulation/tick.h"
@@ -116,16 +117,32 @@ class session_locale {
   std::thread fil_;
 };
 
-// The body of the frame of the tick just done, as a spectator's "GET
-// VAISSEAUX" and "GET BALLES" see the world now.
-std::string corps_attendu(const monde& m) REQUIRES(m.verrou_monde) {
+// The frame of the tick just done, after its TICK line, as a spectator's
+// "GET VAISSEAUX" and "GET BALLES" see the world now, with the events
+// numbered from `depuis` on; `manques` stands for the events of lost ticks.
+struct attendu {
+  std::string listes;
+  std::string evenements;
+  std::size_t nombre = 0;
+  std::string fin;
+  std::string texte(std::uint64_t manques) const {
+    return listes + "PUT EVENEMENTS " + std::to_string(nombre) + ' ' + std::to_string(manques) +
+           "\r\n" + evenements + fin;
+  }
+};
+attendu attendu_du_tick(const monde& m, std::uint64_t depuis) REQUIRES(m.verrou_monde) {
   spectateur s;
-  std::string r;
+  attendu a;
   s.traite_requete(m, "GET VAISSEAUX\r");
-  s.ajoute_reponse(r);
+  s.ajoute_reponse(a.listes);
   s.traite_requete(m, "GET BALLES\r");
-  s.ajoute_reponse(r);
-  return r + "FIN TICK " + std::to_string(m.numero_tick) + "\r\n";
+  s.ajoute_reponse(a.listes);
+  std::vector<evenement> evenements;
+  EXPECT_EQ(m.evenements.lit(depuis, evenements), 0u);
+  for (const evenement& e : evenements) ajoute_evenement(a.evenements, e);
+  a.nombre = evenements.size();
+  a.fin = "FIN TICK " + std::to_string(m.numero_tick) + "\r\n";
+  return a;
 }
 
 // A world with ships and `balles` bullets scattered in it, no cube.
@@ -159,9 +176,14 @@ TEST(Flux, EachFrameIsTheWorldBetweenTheSameTwoTicks) {
   // "PUT FLUX" left after the stream counted itself in: every tick from now
   // on has its frame.
   ASSERT_EQ(abonnes(m), 1u);
-  std::mt19937_64 alea(3);
+  std::uint64_t evenements = 0;
+  {
+    VerrouGarde garde(m.verrou_monde);
+    evenements = m.evenements.prochain();
+  }
+  std::size_t tous = 0;
   for (std::uint64_t k = 4; k <= 40; ++k) {
-    std::string attendu;
+    std::string texte;
     {
       // Between ticks the world changes too: a ship turns and fires.
       VerrouGarde garde(m.verrou_monde);
@@ -174,14 +196,18 @@ TEST(Flux, EachFrameIsTheWorldBetweenTheSameTwoTicks) {
     {
       VerrouGarde garde(m.verrou_monde);
       ASSERT_EQ(m.numero_tick, k);
-      attendu = corps_attendu(m);
+      const attendu a = attendu_du_tick(m, evenements);
+      texte = a.texte(0);
+      tous += a.nombre;
+      evenements = m.evenements.prochain();
     }
     const auto t = s.trame_suivante();
     ASSERT_TRUE(t) << k;
     EXPECT_EQ(t->tick, k);
     EXPECT_EQ(t->perdus, 0u) << k;
-    EXPECT_EQ(t->corps, attendu) << k;
+    EXPECT_EQ(t->corps, texte) << k;
   }
+  EXPECT_GT(tous, 0u) << "no event: the frames' events block was not tested";
   // Requests after GET FLUX are read and ignored: only frames come.
   s.envoie("GET VAISSEAUX\r\nGET STATS\r\nPUT ACTION QUITTE\r\n");
   ASSERT_TRUE(avance_monde_protege(m));
@@ -217,12 +243,18 @@ TEST(Flux, AReaderThatDoesNotReadLosesWholeTicksAndNeverSlowsTheTick) {
   ASSERT_EQ(abonnes(m), 1u);
   // The reader reads nothing while the ticks run. They run here, one after
   // the other: a tick that waited for the stream would never end.
-  std::map<std::uint64_t, std::string> attendus;
+  std::map<std::uint64_t, attendu> attendus;
   constexpr std::uint64_t ticks = 80;
+  std::uint64_t evenements = 0;
+  {
+    VerrouGarde garde(m.verrou_monde);
+    evenements = m.evenements.prochain();
+  }
   for (std::uint64_t k = 1; k <= ticks; ++k) {
     ASSERT_TRUE(avance_monde_protege(m));
     VerrouGarde garde(m.verrou_monde);
-    attendus[m.numero_tick] = corps_attendu(m);
+    attendus[m.numero_tick] = attendu_du_tick(m, evenements);
+    evenements = m.evenements.prochain();
   }
   {
     VerrouGarde garde(m.verrou_monde);
@@ -237,8 +269,11 @@ TEST(Flux, AReaderThatDoesNotReadLosesWholeTicksAndNeverSlowsTheTick) {
       const auto t = s->trame_suivante();
       ASSERT_TRUE(t) << "after tick " << precedent;
       ASSERT_TRUE(attendus.count(t->tick)) << t->tick;
-      // A whole frame, the world of its own tick.
-      EXPECT_EQ(t->corps, attendus[t->tick]) << t->tick;
+      // A whole frame, the world of its own tick; the events of the ticks
+      // lost counted as missed.
+      std::uint64_t manques = 0;
+      for (std::uint64_t p = precedent + 1; p < t->tick; ++p) manques += attendus[p].nombre;
+      EXPECT_EQ(t->corps, attendus[t->tick].texte(manques)) << t->tick;
       EXPECT_EQ(t->perdus, t->tick - precedent - 1) << t->tick;
       precedent = t->tick;
       ++recues;
