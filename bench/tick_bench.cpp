@@ -11,6 +11,7 @@
 #include "geometry/cube_field.h"
 #include "simulation/apparition.h"
 #include "simulation/balles.h"
+#include "net/trame_flux.h"
 #include "simulation/tick.h"
 #include "support/tick_litteral.h"
 #include "world/flotte.h"
@@ -119,6 +120,32 @@ void BM_TickComptes(benchmark::State& etat) {
 BENCHMARK(BM_TickComptes)
     ->ArgNames({"navires", "balles", "comptes"})
     ->ArgsProduct({{1000}, {10000, 100000}, {0, 1}})
+    ->Unit(benchmark::kMicrosecond);
+
+// One tick as the server runs it, without a spectator's stream (flux = 0)
+// or with one (flux = 1): then the tick also publishes the frame the
+// streams share, a copy of the lists (the streams encode it, outside the
+// lock).
+void BM_TickFlux(benchmark::State& etat) {
+  monde m(1);
+  VerrouGarde garde(m.verrou_monde);
+  peuple(m, static_cast<int>(etat.range(0)), static_cast<int>(etat.range(1)));
+  if (etat.range(2) == 1) m.flux.abonne();
+  const std::deque<vaisseau> vaisseaux = m.vaisseaux;
+  const std::vector<balle> balles(m.balles.begin(), m.balles.end());
+  for (auto _ : etat) {
+    etat.PauseTiming();
+    remet(m, vaisseaux, balles);
+    etat.ResumeTiming();
+    const std::uint64_t evenements = m.evenements.prochain();
+    avance_monde(m);
+    if (m.flux.abonnes() > 0) publie_trame(m, evenements);
+  }
+}
+BENCHMARK(BM_TickFlux)
+    ->ArgNames({"navires", "balles", "flux"})
+    ->ArgsProduct({{100}, {1000}, {0, 1}})
+    ->ArgsProduct({{500}, {5000}, {0, 1}})
     ->Unit(benchmark::kMicrosecond);
 
 // The bound's worst case: an arena filled by spawning until it refuses

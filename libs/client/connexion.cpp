@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "jeu_client.h"
+#include "client/flux.h"
 #include "client/lignes.h"
 #include "client/reponses.h"
 #include "client/requetes.h"
@@ -199,6 +200,8 @@ std::vector<balle> connexion::balles() { return une<std::vector<balle>>(*this, r
 std::vector<cube> connexion::cubes() { return une<std::vector<cube>>(*this, requete::cubes); }
 statut connexion::etat() { return une<statut>(*this, requete::statut); }
 statistiques connexion::stats() { return une<statistiques>(*this, requete::stats); }
+std::vector<score> connexion::scores() { return une<std::vector<score>>(*this, requete::scores); }
+lot_evenements connexion::evenements() { return une<lot_evenements>(*this, requete::evenements); }
 taille_plateau connexion::taille() { return une<taille_plateau>(*this, requete::taille_plateau); }
 int connexion::rayon_vaisseau() { return une<int>(*this, requete::rayon_vaisseau); }
 int connexion::rayon_balle() { return une<int>(*this, requete::rayon_balle); }
@@ -210,6 +213,32 @@ void connexion::action(requete a) {
                                 " is not an action");
   }
   une<ok>(*this, a);
+}
+
+void connexion::commence_flux() {
+  garde(socket_, entree_, [&] {
+    const echeance e(delai_);
+    ecrit(socket_, ligne_flux, e);
+    source_lignes lignes = source(socket_, entree_, e);
+    const std::string_view ligne = lignes.suivante();
+    if (ligne == "PUT FLUX\r\n") return;
+    if (ligne == "ERREUR SYNTAXE\r\n") {
+      throw erreur(erreur::sorte::syntaxe, "GET FLUX refused: ERREUR SYNTAXE");
+    }
+    throw erreur(erreur::sorte::inattendue, "unexpected reply to GET FLUX: " + cite(ligne));
+  });
+}
+
+std::string connexion::flux_texte() {
+  return garde(socket_, entree_, [&] {
+    source_lignes lignes = source(socket_, entree_, echeance(delai_));
+    return lit_texte_trame(lignes);
+  });
+}
+
+trame_flux connexion::flux_suivante() {
+  const std::string texte = flux_texte();
+  return garde(socket_, entree_, [&] { return lit_trame_flux(texte); });
 }
 
 void connexion::quitte() {

@@ -5,6 +5,7 @@
 // by one space); anything else is erreur(inattendue) quoting the line.
 
 #include <cstddef>
+#include <optional>
 #include <string_view>
 
 #include "jeu_client.h"
@@ -38,5 +39,10 @@ void lit_accord(accord a, source_lignes& lignes);
 // when a field is not name=value, a known field is missing, repeated or not
 // a number of its form (ticks_s a decimal, the others natural integers).
 statistiques lit_stats(std::string_view corps);
+
+// One item line of a list reply, CR LF removed ("512 301 1.57 5 16711680",
+// "524 313 16711680"); nullopt when it is not exactly of that form.
+std::optional<vaisseau> lit_ligne_vaisseau(std::string_view texte);
+std::optional<balle> lit_ligne_balle(std::string_view texte);
 
 }  // namespace jeu_client::interne

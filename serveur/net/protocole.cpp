@@ -14,7 +14,7 @@ namespace jeu {
 
 namespace {
 
-constexpr std::array<std::pair<std::string_view, requete>, 17> literaux{{
+constexpr std::array<std::pair<std::string_view, requete>, 18> literaux{{
     {"GET BALLES\r", requete::balles},
     {"GET CUBES\r", requete::cubes},
     {"GET VAISSEAUX\r", requete::vaisseaux},
@@ -32,6 +32,7 @@ constexpr std::array<std::pair<std::string_view, requete>, 17> literaux{{
     {"GET STATS\r", requete::stats},
     {"GET SCORES\r", requete::scores},
     {"GET EVENEMENTS\r", requete::evenements},
+    {"GET FLUX\r", requete::flux},
 }};
 
 constexpr std::string_view prefixe_enregistrement = "PUT COULEUR VAISSEAU ";

@@ -39,13 +39,14 @@ enum class requete {
   stats,
   scores,
   evenements,
+  flux,  // the tick stream
   inconnue,
 };
 
 // The request that `ligne` (the bytes before the LF, CR included) is, by
 // exact equality of the whole line with one of the request literals
-// ("GET STATUT\r", ..., "GET STATS\r", "GET SCORES\r", "GET EVENEMENTS\r");
-// any other line, a NUL inside
+// ("GET STATUT\r", ..., "GET STATS\r", "GET SCORES\r", "GET EVENEMENTS\r",
+// "GET FLUX\r"); any other line, a NUL inside
 // included, is requete::inconnue.
 requete reconnait_requete(std::string_view ligne);
 
@@ -64,6 +65,7 @@ inline constexpr std::string_view reponse_enregistre = "VAISSEAU ENREGISTRE\r\n"
 inline constexpr std::string_view reponse_couleur_utilisee = "ERREUR COULEUR UTILISEE\r\n";
 inline constexpr std::string_view reponse_syntaxe = "ERREUR SYNTAXE\r\n";
 inline constexpr std::string_view reponse_ok = "OK\r\n";
+inline constexpr std::string_view reponse_flux = "PUT FLUX\r\n";
 inline constexpr std::string_view reponse_vivant = "PUT STATUT vivant\r\n";
 inline constexpr std::string_view reponse_mort = "PUT STATUT mort\r\n";
 

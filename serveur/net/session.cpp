@@ -1,5 +1,6 @@
 #include "net/session.h"
 
+#include <sys/socket.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -17,6 +18,7 @@
 #include "net/session_spectateur.h"
 #include "net/tampon_sortie.h"
 #include "net/traitement.h"
+#include "net/trame_flux.h"
 #include "simulation/balles.h"
 
 namespace jeu {
@@ -182,6 +184,73 @@ class session {
         envoie();
         return;
       }
+      if (issue.flux) {
+        diffuse();
+        return;
+      }
+    }
+  }
+
+  // The tick stream, until the client goes or a frame cannot be written
+  // within the send timeout. Each tick's frame is the text encoded once for
+  // every stream (by the first to send it), after this stream's own "TICK"
+  // line. A stream
+  // that is still writing an older frame when ticks pass sends only the
+  // newest next, and counts the others as lost: whole frames or nothing.
+  void diffuse() EXCLUDES(m_.verrou_monde) {
+    std::uint64_t dernier = 0;
+    // The events sent up to: those from here on are in a frame sent, or
+    // counted as missed.
+    std::uint64_t evenements = 0;
+    {
+      // Under the world lock, as the tick reads the count: every tick after
+      // this one publishes a frame.
+      VerrouGarde garde(m_.verrou_monde);
+      dernier = m_.numero_tick;
+      evenements = m_.evenements.prochain();
+      m_.flux.abonne();
+    }
+    struct desabonnement {
+      diffusion& d;
+      ~desabonnement() { d.desabonne(); }
+    } fin{m_.flux};
+    // How long a stream waits for a frame before it checks its client is
+    // still there (ticks come every 25 ms).
+    constexpr auto attente_max = std::chrono::milliseconds(100);
+    std::string ligne_tick;
+    if (!envoie()) return;
+    for (;;) {
+      if (auto t = m_.flux.attend(dernier, horloge::now() + attente_max)) {
+        encode(*t);
+        const std::uint64_t manques =
+            (t->debut_evenements > evenements ? t->debut_evenements - evenements : 0) +
+            t->evenements_perdus;
+        ligne_tick.clear();
+        ajoute_ligne_tick(ligne_tick, t->tick, t->tick - dernier - 1);
+        sortie_.ajoute(ligne_tick);
+        sortie_.ajoute(t->corps);
+        ligne_tick.clear();
+        ajoute_entete_evenements(ligne_tick, *t, manques);
+        sortie_.ajoute(ligne_tick);
+        sortie_.ajoute(t->suite);
+        evenements = t->fin_evenements;
+        dernier = t->tick;
+        t.reset();
+        if (!envoie()) return;
+      }
+      if (!ignore_entree()) return;
+    }
+  }
+
+  // Reads and drops what the client sent, without waiting. false once the
+  // client has closed the connection or it failed.
+  bool ignore_entree() {
+    char poubelle[4096];
+    for (;;) {
+      const ssize_t n = ::recv(socket_, poubelle, sizeof poubelle, MSG_DONTWAIT);
+      if (n > 0) continue;
+      if (n == 0) return false;
+      return errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR;
     }
   }
 

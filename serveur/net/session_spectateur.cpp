@@ -52,6 +52,10 @@ issue_requete spectateur::traite_requete(const monde& m, std::string_view ligne)
     case requete::evenements:
       evenements_ = reponse_.evenements(m, evenements_);
       break;
+    case requete::flux:
+      reponse_.texte(reponse_flux);
+      issue.flux = true;
+      break;
     case requete::quitte:
       reponse_.texte(reponse_ok);
       issue.fin = true;

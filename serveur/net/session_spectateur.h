@@ -19,7 +19,8 @@ class spectateur {
   // "PUT STATUT spectateur"; "GET STATS" reports the server's figures;
   // "GET SCORES" every colour's scores; "GET EVENEMENTS" the events since
   // the previous one (at the first, since the connection began watching: see
-  // commence); "PUT ACTION QUITTE" answers "OK" and sets `fin`; anything
+  // commence); "GET FLUX" answers "PUT FLUX" and sets `flux` (the session
+  // then streams); "PUT ACTION QUITTE" answers "OK" and sets `fin`; anything
   // else, the other actions and registration included, is "ERREUR SYNTAXE".
   // REQUIRES: m.verrou_monde.
   issue_requete traite_requete(const monde& m, std::string_view ligne) REQUIRES(m.verrou_monde);

@@ -172,6 +172,7 @@ issue_requete joueur::traite_requete(monde& m, std::string_view ligne) {
     case requete::stats:  // spectators only
     case requete::scores:
     case requete::evenements:
+    case requete::flux:
     case requete::inconnue:
       return refuse_ligne(ligne);
   }

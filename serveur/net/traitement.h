@@ -28,6 +28,7 @@ std::string prefixe_client(couleur_t couleur);
 struct issue_requete {
   std::string journal;
   bool fin = false;
+  bool flux = false;  // "GET FLUX" answered: the connection now only streams
 };
 
 struct issue_enregistrement {

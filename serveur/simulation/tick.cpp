@@ -3,6 +3,7 @@
 #include <chrono>
 #include <thread>
 
+#include "net/trame_flux.h"
 #include "simulation/balles.h"
 #include "simulation/mouvement.h"
 
@@ -21,6 +22,8 @@ bool avance_monde_protege(monde& m) {
     VerrouGarde garde(m.verrou_monde, true);
     const horloge::time_point debut = horloge::now();
     avance_monde(m);
+    if (m.flux.abonnes() > 0) publie_trame(m, m.flux.fin_evenements_tick);
+    m.flux.fin_evenements_tick = m.evenements.prochain();
     const horloge::time_point fin = horloge::now();
     m.ticks.note_tick(fin, std::chrono::duration_cast<std::chrono::microseconds>(fin - debut),
                       m.compteurs.requetes.load(std::memory_order_relaxed));

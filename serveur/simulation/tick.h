@@ -10,7 +10,8 @@ namespace jeu {
 void avance_monde(monde& m) REQUIRES(m.verrou_monde);
 
 // One tick under m.verrou_monde, which is released on every path, noted in
-// m.ticks with its duration. Whatever the tick throws is swallowed (the
+// m.ticks with its duration; while streams read m.flux, the tick's frame
+// (a copy of the lists) is published there too, within the duration. Whatever the tick throws is swallowed (the
 // world may then be partly advanced, and the tick is not noted); returns
 // false in that case. EXCLUDES: m.verrou_monde.
 bool avance_monde_protege(monde& m) EXCLUDES(m.verrou_monde);

@@ -9,6 +9,7 @@
 #include "config/configuration.h"
 #include "world/abords_cubes.h"
 #include "world/aleatoire.h"
+#include "world/diffusion.h"
 #include "world/evenements.h"
 #include "world/index_vaisseaux.h"
 #include "world/liste_balles.h"
@@ -79,6 +80,9 @@ struct monde {
   // tick and the sessions through simulation/comptes.h only.
   tableau_scores scores GUARDED_BY(verrou_monde);
   journal_evenements evenements GUARDED_BY(verrou_monde);
+
+  // The last tick's frame for the spectators' streams (its own lock).
+  diffusion flux;
 
   // The server's view of itself, for spectators: the recent ticks (noted by
   // the simulation thread) and the sessions' counters (atomics, no lock).

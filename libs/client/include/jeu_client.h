@@ -68,6 +68,50 @@ struct statistiques {
   std::vector<std::pair<std::string, std::string>> champs;
 };
 
+// ---- Scores and events (spectators only) ----
+
+// One line of the "GET SCORES" reply: what a colour did since the server
+// started. Accuracy is touches_donnees / tirs.
+struct score {
+  couleur_t couleur = 0;
+  std::int64_t victoires = 0;        // ships of other colours whose last life point its bullets took
+  std::int64_t morts = 0;            // its ships destroyed by bullets, its own included
+  std::int64_t touches_donnees = 0;  // hits of its bullets on ships of other colours
+  std::int64_t touches_recues = 0;   // hits on its ships by bullets of other colours
+  std::int64_t touches_propres = 0;  // hits on its ships by its own bullets
+  std::int64_t tirs = 0;             // bullets fired
+  std::int64_t vies = 0;             // ships registered with this colour
+  std::int64_t ticks_vivant = 0;     // ticks its ships spent in the arena (40 a second)
+  std::int64_t meilleure_serie = 0;  // most kills in one life
+  bool vivant = false;               // a ship of this colour is in the arena now
+};
+
+// One line of the "GET EVENEMENTS" reply.
+struct evenement {
+  enum class sorte {
+    touche,   // "TOUCHE": `tireur`'s bullet hit `couleur`, which has `pt_vie` left
+    detruit,  // "DETRUIT": `tireur`'s bullet destroyed `couleur` (after its touche)
+    arrive,   // "ARRIVE": a ship of `couleur` registered
+    part,     // "PART": the ship of `couleur` left the arena, for `raison`
+  };
+  enum class depart { quitte, deconnecte, detruit };
+  std::int64_t tick = 0;  // ticks since the server started; the first is 1
+  sorte quoi = sorte::arrive;
+  couleur_t tireur = 0;  // touche and detruit only
+  couleur_t couleur = 0;
+  int pt_vie = 0;                     // touche only
+  depart raison = depart::quitte;     // part only
+};
+
+// The "GET EVENEMENTS" reply: the events since this spectator's previous
+// call, oldest first, and how many left the server's bounded memory unread.
+struct lot_evenements {
+  std::vector<evenement> liste;
+  std::int64_t manques = 0;
+};
+
+// ---- end of scores and events ----
+
 // The requests of the play phase (and of a spectator), one protocol line each.
 enum class requete {
   taille_plateau,
@@ -79,6 +123,8 @@ enum class requete {
   balles,
   cubes,
   stats,  // spectators only
+  scores,      // spectators only
+  evenements,  // spectators only
   accelere,
   decelere,
   gauche,
@@ -89,15 +135,37 @@ enum class requete {
 // The line sent for `r`, CR LF included ("GET VAISSEAUX\r\n").
 std::string_view ligne(requete r);
 
+// One frame of the tick stream ("GET FLUX", spectators only): the world as
+// it stood after tick `tick`. Blocks the library does not know are skipped.
+struct trame_flux {
+  std::uint64_t tick = 0;          // ticks since the server started; the first is 1
+  std::uint64_t ticks_perdus = 0;  // ticks since the previous frame that this stream did not get
+  std::vector<vaisseau> vaisseaux;  // as "GET VAISSEAUX" gives them, newest first
+  std::vector<balle> balles;        // as "GET BALLES" gives them, newest first
+  // The tick's events, one line each as sent, CR LF removed ("1200 PART 255
+  // detruit"), oldest first; empty when the server sends no events block.
+  std::vector<std::string> evenements;
+  std::uint64_t evenements_manques = 0;  // events of the ticks this stream lost
+};
+
+// Parses one frame from its text, from its "TICK" line to its "FIN TICK"
+// line, every line ending in CR LF, nothing after it (what
+// connexion::flux_texte gives). Unknown blocks ("PUT <NAME> <count> ...",
+// then count lines) are skipped. Throws erreur(inattendue) quoting the first
+// line that is not where or what it should be.
+trame_flux lit_trame_flux(std::string_view texte);
+
 // "OK", the reply to an action.
 struct ok {};
 
 // One parsed reply. Which alternative comes for which request:
 // actions: ok; rayon_vaisseau, rayon_balle, max_pt_vie: int;
 // taille_plateau: taille_plateau; statut: statut; vaisseaux, balles, cubes:
-// the vector; stats: statistiques.
+// the vector; stats: statistiques; scores: std::vector<score>, best first;
+// evenements: lot_evenements.
 using reponse = std::variant<ok, int, taille_plateau, statut, std::vector<vaisseau>,
-                             std::vector<balle>, std::vector<cube>, statistiques>;
+                             std::vector<balle>, std::vector<cube>, statistiques,
+                             std::vector<score>, lot_evenements>;
 
 class erreur : public std::runtime_error {
  public:
@@ -173,6 +241,11 @@ class connexion {
   std::vector<cube> cubes();
   statut etat();
   statistiques stats();
+  // A spectator's: the table of scores, best first (kills, then fewest
+  // deaths, then hits given, then the smaller colour); the events since the
+  // previous call (the first time: since it became a spectator).
+  std::vector<score> scores();
+  lot_evenements evenements();
   taille_plateau taille();
   int rayon_vaisseau();
   int rayon_balle();
@@ -180,6 +253,18 @@ class connexion {
   // An action (accelere, decelere, gauche, droite, tire); throws
   // std::invalid_argument for another request.
   void action(requete a);
+
+  // "GET FLUX" (a spectator's only): waits for "PUT FLUX"; from then on the
+  // server sends a frame after every tick and the connection only streams
+  // (the request calls above would throw erreur(inattendue)). Throws
+  // erreur(syntaxe) for a player.
+  void commence_flux();
+  // The next frame of the stream, parsed. Waits at most the connection's
+  // delay for the whole frame; erreur(fermee) when the server ended it.
+  trame_flux flux_suivante();
+  // The same frame as text (TICK line to FIN TICK line, CR LF included),
+  // checked only for its framing, for a program that stores frames.
+  std::string flux_texte();
 
   // "PUT ACTION QUITTE": removes the ship, waits for "OK", closes.
   void quitte();

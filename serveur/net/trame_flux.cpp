@@ -1,0 +1,63 @@
+#include "net/trame_flux.h"
+
+#include <memory>
+
+#include "net/protocole.h"
+
+namespace jeu {
+
+void publie_trame(monde& m, std::uint64_t depuis_evenement) {
+  std::shared_ptr<trame_diffusee> t;
+  try {
+    t = std::make_shared<trame_diffusee>();
+    t->tick = m.numero_tick;
+    t->vaisseaux.assign(m.vaisseaux.begin(), m.vaisseaux.end());
+    t->balles.assign(m.balles.begin(), m.balles.end());
+    t->debut_evenements = depuis_evenement;
+    t->fin_evenements = m.evenements.prochain();
+    t->evenements_perdus = m.evenements.lit(depuis_evenement, t->evenements);
+  } catch (...) {
+    return;
+  }
+  m.flux.publie(std::move(t));
+}
+
+void encode(const trame_diffusee& t) {
+  std::call_once(t.encodage, [&t] {
+    std::string s;
+    s.reserve(32 * t.vaisseaux.size() + 16 * t.balles.size() + 64);
+    ajoute_entete(s, "PUT VAISSEAUX ", t.vaisseaux.size());
+    for (const vaisseau& v : t.vaisseaux) ajoute_ligne(s, v);
+    ajoute_entete(s, "PUT BALLES ", t.balles.size());
+    for (const balle& b : t.balles) ajoute_ligne(s, b);
+    std::string fin;
+    for (const evenement& e : t.evenements) ajoute_evenement(fin, e);
+    // Blocks added later go before FIN TICK: readers skip the blocks they
+    // do not know.
+    fin += "FIN TICK ";
+    fin += std::to_string(t.tick);
+    fin += "\r\n";
+    auto corps = std::make_shared<const std::string>(std::move(s));
+    t.suite = std::make_shared<const std::string>(std::move(fin));
+    t.corps = std::move(corps);
+  });
+}
+
+void ajoute_ligne_tick(std::string& sortie, std::uint64_t tick, std::uint64_t perdus) {
+  sortie += "TICK ";
+  sortie += std::to_string(tick);
+  sortie += ' ';
+  sortie += std::to_string(perdus);
+  sortie += "\r\n";
+}
+
+void ajoute_entete_evenements(std::string& sortie, const trame_diffusee& t,
+                              std::uint64_t manques) {
+  sortie += "PUT EVENEMENTS ";
+  sortie += std::to_string(t.evenements.size());
+  sortie += ' ';
+  sortie += std::to_string(manques);
+  sortie += "\r\n";
+}
+
+}  // namespace jeu
