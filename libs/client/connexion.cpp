@@ -154,6 +154,8 @@ std::vector<balle> connexion::balles() { return une<std::vector<balle>>(*this, r
 std::vector<cube> connexion::cubes() { return une<std::vector<cube>>(*this, requete::cubes); }
 statut connexion::etat() { return une<statut>(*this, requete::statut); }
 statistiques connexion::stats() { return une<statistiques>(*this, requete::stats); }
+std::vector<score> connexion::scores() { return une<std::vector<score>>(*this, requete::scores); }
+lot_evenements connexion::evenements() { return une<lot_evenements>(*this, requete::evenements); }
 taille_plateau connexion::taille() { return une<taille_plateau>(*this, requete::taille_plateau); }
 int connexion::rayon_vaisseau() { return une<int>(*this, requete::rayon_vaisseau); }
 int connexion::rayon_balle() { return une<int>(*this, requete::rayon_balle); }

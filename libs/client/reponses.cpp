@@ -108,6 +108,109 @@ std::optional<cube> lit_cube(string_view texte) {
   return cube{v[0], v[1], v[2], v[3]};
 }
 
+std::optional<score> lit_score(string_view texte) {
+  const auto c = champs<11>(texte);
+  if (!c) return std::nullopt;
+  score s;
+  const auto couleur = entier<couleur_t>((*c)[0]);
+  if (!couleur) return std::nullopt;
+  s.couleur = *couleur;
+  std::int64_t score::*const compteurs[] = {
+      &score::victoires, &score::morts, &score::touches_donnees, &score::touches_recues,
+      &score::touches_propres, &score::tirs, &score::vies, &score::ticks_vivant,
+      &score::meilleure_serie};
+  for (std::size_t i = 0; i < std::size(compteurs); ++i) {
+    const auto n = naturel<std::int64_t>((*c)[i + 1]);
+    if (!n) return std::nullopt;
+    s.*compteurs[i] = *n;
+  }
+  if ((*c)[10] != "0" && (*c)[10] != "1") return std::nullopt;
+  s.vivant = (*c)[10] == "1";
+  return s;
+}
+
+std::optional<evenement> lit_evenement(string_view texte) {
+  using sorte = evenement::sorte;
+  const std::size_t espace = texte.find(' ');
+  if (espace == string_view::npos) return std::nullopt;
+  const auto tick = naturel<std::int64_t>(texte.substr(0, espace));
+  if (!tick) return std::nullopt;
+  texte.remove_prefix(espace + 1);
+  evenement e;
+  e.tick = *tick;
+  if (texte.starts_with("TOUCHE ")) {
+    const auto c = champs<3>(texte.substr(7));
+    if (!c) return std::nullopt;
+    const auto tireur = entier<couleur_t>((*c)[0]);
+    const auto cible = entier<couleur_t>((*c)[1]);
+    const auto vie = naturel<int>((*c)[2]);
+    if (!tireur || !cible || !vie) return std::nullopt;
+    e.quoi = sorte::touche;
+    e.tireur = *tireur;
+    e.couleur = *cible;
+    e.pt_vie = *vie;
+  } else if (texte.starts_with("DETRUIT ")) {
+    const auto c = champs<2>(texte.substr(8));
+    if (!c) return std::nullopt;
+    const auto tireur = entier<couleur_t>((*c)[0]);
+    const auto cible = entier<couleur_t>((*c)[1]);
+    if (!tireur || !cible) return std::nullopt;
+    e.quoi = sorte::detruit;
+    e.tireur = *tireur;
+    e.couleur = *cible;
+  } else if (texte.starts_with("ARRIVE ")) {
+    const auto couleur = entier<couleur_t>(texte.substr(7));
+    if (!couleur) return std::nullopt;
+    e.quoi = sorte::arrive;
+    e.couleur = *couleur;
+  } else if (texte.starts_with("PART ")) {
+    const auto c = champs<2>(texte.substr(5));
+    if (!c) return std::nullopt;
+    const auto couleur = entier<couleur_t>((*c)[0]);
+    if (!couleur) return std::nullopt;
+    e.quoi = sorte::part;
+    e.couleur = *couleur;
+    if ((*c)[1] == "quitte") {
+      e.raison = evenement::depart::quitte;
+    } else if ((*c)[1] == "deconnecte") {
+      e.raison = evenement::depart::deconnecte;
+    } else if ((*c)[1] == "detruit") {
+      e.raison = evenement::depart::detruit;
+    } else {
+      return std::nullopt;
+    }
+  } else {
+    return std::nullopt;
+  }
+  return e;
+}
+
+// `n` item lines of a list reply whose header `ligne` was read.
+template <class T>
+std::vector<T> lit_elements(requete r, std::size_t n, string_view ligne, source_lignes& lignes,
+                            std::optional<T> (*element)(string_view)) {
+  if (n > max_elements) {
+    throw erreur(erreur::sorte::inattendue, "reponse inattendue a " + std::string(nom(r)) +
+                                                " : plus de " + std::to_string(max_elements) +
+                                                " elements annonces dans " + cite(ligne));
+  }
+  std::vector<T> liste;
+  // Grown as the lines arrive: the count alone never decides an allocation.
+  liste.reserve(std::min<std::size_t>(n, 1024));
+  for (std::size_t i = 0; i < n; ++i) {
+    const string_view l = lignes.suivante();
+    const auto c = corps(l);
+    const auto e = c ? element(*c) : std::nullopt;
+    if (!e) {
+      inattendue(std::string(nom(r)) + " (ligne " + std::to_string(i + 1) + " sur " +
+                     std::to_string(n) + ")",
+                 l);
+    }
+    liste.push_back(*e);
+  }
+  return liste;
+}
+
 // A list reply whose header `entete` ("PUT VAISSEAUX 2", CR LF removed) was
 // read: its count, then that many item lines.
 template <class T>
@@ -116,26 +219,19 @@ std::vector<T> lit_liste(requete r, string_view mot, string_view entete, string_
   if (!entete.starts_with(mot)) inattendue(nom(r), ligne);
   const auto n = naturel<std::size_t>(entete.substr(mot.size()));
   if (!n) inattendue(nom(r), ligne);
-  if (*n > max_elements) {
-    throw erreur(erreur::sorte::inattendue, "reponse inattendue a " + std::string(nom(r)) +
-                                                " : plus de " + std::to_string(max_elements) +
-                                                " elements annonces dans " + cite(ligne));
-  }
-  std::vector<T> liste;
-  // Grown as the lines arrive: the count alone never decides an allocation.
-  liste.reserve(std::min<std::size_t>(*n, 1024));
-  for (std::size_t i = 0; i < *n; ++i) {
-    const string_view l = lignes.suivante();
-    const auto c = corps(l);
-    const auto e = c ? element(*c) : std::nullopt;
-    if (!e) {
-      inattendue(std::string(nom(r)) + " (ligne " + std::to_string(i + 1) + " sur " +
-                     std::to_string(*n) + ")",
-                 l);
-    }
-    liste.push_back(*e);
-  }
-  return liste;
+  return lit_elements(r, *n, ligne, lignes, element);
+}
+
+// "PUT EVENEMENTS <n> <missed>", then n event lines.
+lot_evenements lit_lot_evenements(string_view entete, string_view ligne, source_lignes& lignes) {
+  constexpr string_view mot = "PUT EVENEMENTS ";
+  const requete r = requete::evenements;
+  if (!entete.starts_with(mot)) inattendue(nom(r), ligne);
+  const auto c = champs<2>(entete.substr(mot.size()));
+  const auto n = c ? naturel<std::size_t>((*c)[0]) : std::nullopt;
+  const auto manques = c ? naturel<std::int64_t>((*c)[1]) : std::nullopt;
+  if (!n || !manques) inattendue(nom(r), ligne);
+  return {lit_elements(r, *n, ligne, lignes, lit_evenement), *manques};
 }
 
 std::optional<int> constante(string_view mot, string_view texte) {
@@ -179,6 +275,8 @@ reponse lit_reponse(requete r, source_lignes& lignes) {
     case requete::stats:
       if (c->starts_with("PUT STATS ")) return lit_stats(*c);
       break;
+    case requete::scores: return lit_liste(r, "PUT SCORES ", *c, ligne, lignes, lit_score);
+    case requete::evenements: return lit_lot_evenements(*c, ligne, lignes);
     case requete::accelere:
     case requete::decelere:
     case requete::gauche:

@@ -15,6 +15,8 @@ std::string_view ligne(requete r) {
     case requete::balles: return "GET BALLES\r\n";
     case requete::cubes: return "GET CUBES\r\n";
     case requete::stats: return "GET STATS\r\n";
+    case requete::scores: return "GET SCORES\r\n";
+    case requete::evenements: return "GET EVENEMENTS\r\n";
     case requete::accelere: return "PUT ACTION ACCELERE\r\n";
     case requete::decelere: return "PUT ACTION DECELERE\r\n";
     case requete::gauche: return "PUT ACTION GAUCHE\r\n";

@@ -16,9 +16,12 @@ void diffusion::publie(dernier& d, std::string donnees) {
 void diffusion::publie_plateau(std::string donnees) { publie(plateau_, std::move(donnees)); }
 void diffusion::publie_statut(std::string donnees) { publie(statut_, std::move(donnees)); }
 void diffusion::publie_image(std::string donnees) { publie(image_, std::move(donnees)); }
+void diffusion::publie_scores(std::string donnees) { publie(scores_, std::move(donnees)); }
+void diffusion::publie_fil(std::string donnees) { publie(fil_, std::move(donnees)); }
 
 bool diffusion::nouveau(const curseur& c) const {
-  return plateau_.version > c.plateau || statut_.version > c.statut || image_.version > c.image;
+  return plateau_.version > c.plateau || statut_.version > c.statut || image_.version > c.image ||
+         scores_.version > c.scores || fil_.version > c.fil;
 }
 
 std::optional<std::string> diffusion::attend(curseur& c, std::chrono::milliseconds delai) {
@@ -34,6 +37,8 @@ std::optional<std::string> diffusion::attend(curseur& c, std::chrono::millisecon
   ajoute(plateau_, c.plateau, "plateau");
   ajoute(statut_, c.statut, "statut");
   ajoute(image_, c.image, "image");
+  ajoute(scores_, c.scores, "scores");
+  ajoute(fil_, c.fil, "fil");
   return texte;
 }
 

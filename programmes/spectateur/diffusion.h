@@ -21,16 +21,20 @@ class diffusion {
     std::uint64_t plateau = 0;
     std::uint64_t statut = 0;
     std::uint64_t image = 0;
+    std::uint64_t scores = 0;
+    std::uint64_t fil = 0;
   };
 
   // Each takes the JSON text of the event's data (etat.h).
   void publie_plateau(std::string donnees);
   void publie_statut(std::string donnees);
   void publie_image(std::string donnees);
+  void publie_scores(std::string donnees);
+  void publie_fil(std::string donnees);
 
   // Waits at most `delai` for an event newer than `c`. Returns the
   // server-sent-event text of every kind that is newer (plateau, statut,
-  // image, in that order) and moves `c` past them; "" when the delay ran
+  // image, scores, fil, in that order) and moves `c` past them; "" when the delay ran
   // out; nullopt once ferme was called.
   std::optional<std::string> attend(curseur& c, std::chrono::milliseconds delai);
 
@@ -51,6 +55,8 @@ class diffusion {
   dernier plateau_;
   dernier statut_;
   dernier image_;
+  dernier scores_;
+  dernier fil_;
   bool ferme_ = false;
 };
 

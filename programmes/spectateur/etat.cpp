@@ -1,5 +1,6 @@
 #include "spectateur/etat.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <nlohmann/json.hpp>
@@ -55,14 +56,38 @@ std::string json_image(const image& i) {
                 {"tick_p99_us", s.p99_tick_us},       {"joueurs", s.joueurs},
                 {"spectateurs", s.spectateurs},       {"vaisseaux", s.vaisseaux},
                 {"balles", s.balles},                 {"requetes_s", s.requetes_par_seconde}};
-  return texte_json({{"n", i.numero},
-                     {"vaisseaux", std::move(vaisseaux)},
-                     {"balles", std::move(balles)},
-                     {"stats", std::move(stats)}});
+  json j = {{"n", i.numero},           {"tick", i.tick},
+            {"perdus", i.ticks_perdus}, {"vaisseaux", std::move(vaisseaux)},
+            {"balles", std::move(balles)}, {"stats", std::move(stats)}};
+  if (i.relecture) {
+    j["relecture"] = {{"premier", i.relecture->premier},
+                      {"dernier", i.relecture->dernier},
+                      {"pause", i.relecture->pause},
+                      {"vitesse", i.relecture->vitesse}};
+  }
+  return texte_json(j);
 }
 
 std::string json_statut(bool connecte, std::string_view texte) {
   return texte_json({{"connecte", connecte}, {"texte", std::string(texte)}});
+}
+
+std::string json_scores(std::span<const jeu_client::score> lignes, bool servis) {
+  json rangs = json::array();
+  for (const auto& l : lignes.first(std::min(lignes.size(), lignes_scores_max))) {
+    rangs.push_back({couleur_css(l.couleur), std::to_string(l.couleur), l.victoires, l.morts,
+                     l.touches_donnees, l.tirs, l.vivant});
+  }
+  return texte_json({{"servis", servis}, {"total", lignes.size()}, {"lignes", std::move(rangs)}});
+}
+
+std::string json_fil(const fil_victimes& f) {
+  json victimes = json::array();
+  for (const auto& e : f.victimes()) {
+    victimes.push_back({e.tick, couleur_css(e.tireur), std::to_string(e.tireur),
+                        couleur_css(e.couleur), std::to_string(e.couleur)});
+  }
+  return texte_json({{"manques", f.manques()}, {"victimes", std::move(victimes)}});
 }
 
 std::string evenement(std::string_view nom, std::string_view donnees) {

@@ -52,6 +52,20 @@ serveur_http::serveur_http(diffusion& d, int vues_max) : diffusion_(d), vues_max
   });
 }
 
+void serveur_http::accepte_commandes(commandes c) {
+  serveur_.Post("/relecture", [c = std::move(c)](const httplib::Request& q, httplib::Response& r) {
+    for (const auto& [nom, valeur] : q.params) {
+      const std::string refus = c(nom, valeur);
+      if (!refus.empty()) {
+        r.status = 400;
+        r.set_content(refus + "\n", "text/plain");
+        return;
+      }
+    }
+    r.status = 204;
+  });
+}
+
 int serveur_http::ecoute(const std::string& adresse, int port) {
   if (port == 0) return serveur_.bind_to_any_port(adresse);
   return serveur_.bind_to_port(adresse, port) ? port : -1;

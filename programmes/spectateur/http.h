@@ -1,13 +1,15 @@
 #pragma once
 
 // The HTTP side: "/" the page, "/flux" the server-sent events of the
-// diffusion, one stream per viewer, each on a thread of its own. Streams
+// diffusion, one stream per viewer, each on a thread of its own; when
+// replaying, "POST /relecture?<name>=<value>" the replay's commands. Streams
 // begin with "retry:", so that a browser comes back by itself after the
 // program restarts.
 
 #include <httplib.h>
 
 #include <atomic>
+#include <functional>
 #include <string>
 
 #include "spectateur/diffusion.h"
@@ -18,6 +20,11 @@ class serveur_http {
  public:
   // At most `vues_max` streams at once; one more is refused with 503.
   serveur_http(diffusion& d, int vues_max);
+
+  // What handles "POST /relecture": each query parameter in turn, its
+  // answer "" or why it was refused (400). Without one, 404. Call before sert.
+  using commandes = std::function<std::string(const std::string& nom, const std::string& valeur)>;
+  void accepte_commandes(commandes c);
 
   // Binds `adresse`:`port` (0: a free port). Returns the port bound, or -1
   // when the address cannot be bound.

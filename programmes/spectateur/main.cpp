@@ -3,6 +3,7 @@
 
 #include <atomic>
 #include <cstdio>
+#include <memory>
 #include <thread>
 #include <variant>
 
@@ -11,6 +12,7 @@
 #include "spectateur/options.h"
 #include "spectateur/sondeur.h"
 #include "spectateur/source_jeu.h"
+#include "spectateur/source_relecture.h"
 
 namespace {
 
@@ -59,8 +61,22 @@ int main(int argc, char** argv) {
     return 2;
   }
   ecrit("open " + adresse_a_ouvrir(o.ecoute, port) + " in a browser");
-  source_jeu source(o.hote, o.port, std::chrono::seconds(2));
-  sondeur lecteur(source, d, cadence{std::chrono::milliseconds(1000 / o.frequence)},
+  std::unique_ptr<source> origine;
+  if (o.rejoue.empty()) {
+    origine = std::make_unique<source_jeu>(o.hote, o.port, std::chrono::seconds(2));
+  } else {
+    try {
+      auto relecture = std::make_unique<source_relecture>(o.rejoue);
+      http.accepte_commandes([r = relecture.get()](const std::string& nom, const std::string& valeur) {
+        return r->commande(nom, valeur);
+      });
+      origine = std::move(relecture);
+    } catch (const std::exception& e) {
+      std::fprintf(stderr, "jeu-spectateur: %s\n", e.what());
+      return 2;
+    }
+  }
+  sondeur lecteur(*origine, d, cadence{std::chrono::milliseconds(1000 / o.frequence)},
                   [](bool, const std::string& texte) { ecrit(texte); });
 
   std::atomic<bool> fini = false;

@@ -55,7 +55,10 @@ std::variant<options, sortie_immediate> lit_options(int argc, const char* const*
                  "address the page is served on (0.0.0.0: every interface)");
   app.add_option("--vues", o.vues, "viewers at once; one more gets 503")
       ->check(CLI::Range(1, 1000));
-  app.add_option("--frequence", o.frequence, "frames read from the game server per second")
+  app.add_option("--rejoue", o.rejoue,
+                 "replay this recording (made by jeu-enregistreur) instead of watching a server")
+      ->check(CLI::ExistingFile);
+  app.add_option("--frequence", o.frequence, "frames sent to the pages per second at most")
       ->check(CLI::Range(1, 100));
   if (auto sortie = commun::analyse(app, argc, argv)) return *sortie;
   lit_serveur(serveur, o.hote, o.port);

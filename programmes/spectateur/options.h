@@ -15,7 +15,8 @@ struct options {
   std::string ecoute = "127.0.0.1";  // the address the page is served on
   int http = 8080;                   // 0: any free port
   int vues = 32;                     // viewers at once
-  int frequence = 25;                // frames read per second
+  std::string rejoue;                // a recording to replay; empty: the live server
+  int frequence = 40;                // frames sent to the pages per second at most
 };
 
 using sortie_immediate = commun::sortie_immediate;

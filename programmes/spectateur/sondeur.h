@@ -1,8 +1,10 @@
 #pragma once
 
 // The one thread that reads the game for every viewer: a frame every
-// `periode`, published to the diffusion; when the source fails, a status
-// saying so, then a new try every `pause`.
+// `periode` (or, from a source with its own pace, every frame read and one
+// per `periode` at most published), published to the diffusion with the scores when they changed
+// and the kill feed when it grew; when the source fails, a status saying
+// so, then a new try every `pause`.
 
 #include <chrono>
 #include <condition_variable>
@@ -38,6 +40,7 @@ class sondeur {
   // Sleeps until `t` or until the destructor runs; false in the latter case.
   bool dort_jusqua(std::chrono::steady_clock::time_point t);
   void annonce(bool connecte, const std::string& texte);
+  void publie_scores(const image& i);
 
   source& source_;
   diffusion& diffusion_;
@@ -46,7 +49,10 @@ class sondeur {
   std::mutex verrou_;
   std::condition_variable reveil_;
   bool arret_ = false;
-  std::thread fil_;
+  // Only the sondeur's thread touches these two.
+  std::string derniers_scores_;
+  fil_victimes fil_;
+  std::thread fil_lecture_;
 };
 
 }  // namespace jeu::spectateur

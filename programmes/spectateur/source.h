@@ -20,6 +20,12 @@ class source {
   virtual image trame() = 0;
   // Where it reads from, for the status texts ("127.0.0.1:12345").
   virtual std::string nom() const = 0;
+  // True when trame() itself waits for the next frame (a stream, a replay):
+  // the reader then calls it again at once, and publishes at most one frame
+  // per period; false, it sleeps a period between calls.
+  virtual bool a_son_rythme() const { return false; }
+  // What it is, for the status texts.
+  virtual std::string description() const { return "the game server " + nom(); }
 };
 
 }  // namespace jeu::spectateur

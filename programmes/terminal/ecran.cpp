@@ -42,6 +42,35 @@ void cadre(const disposition& d, const glyphes& g) {
 
 }  // namespace
 
+void ecran::dessine_panneau(const disposition& d, const glyphes& g, const panneau& p) {
+  std::size_t large = 0;
+  for (const auto& l : p.lignes) large = std::max(large, l.size());
+  // Inside the arena's frame, over its top right corner, clipped to it.
+  const int largeur = std::min(static_cast<int>(large) + 2, d.largeur);
+  const int hauteur = std::min(static_cast<int>(p.lignes.size()) + 2, d.hauteur);
+  if (largeur < 3 || hauteur < 3) return;
+  const disposition boite{d.colonne + d.largeur - largeur + 1, d.ligne + 1, largeur - 2,
+                          hauteur - 2, d.ligne_etat, 1, 1};
+  attr_set(A_NORMAL, 0, nullptr);
+  for (int l = boite.ligne - 1; l <= boite.ligne + boite.hauteur; ++l) {
+    mvhline(l, boite.colonne - 1, ' ', largeur);
+  }
+  cadre(boite, g);
+  for (int i = 0; i < boite.hauteur; ++i) {
+    const std::string& ligne = p.lignes[static_cast<std::size_t>(i)];
+    const int ligne_ecran = boite.ligne + i;
+    mvaddnstr(ligne_ecran, boite.colonne, ligne.c_str(), boite.largeur);
+    const auto& c = p.couleurs[static_cast<std::size_t>(i)];
+    if (c && ligne.size() >= colonne_couleur + largeur_couleur &&
+        static_cast<int>(colonne_couleur + largeur_couleur) <= boite.largeur) {
+      attr_set(A_BOLD, static_cast<short>(paire(*c)), nullptr);
+      mvaddnstr(ligne_ecran, boite.colonne + static_cast<int>(colonne_couleur),
+                ligne.c_str() + colonne_couleur, static_cast<int>(largeur_couleur));
+      attr_set(A_NORMAL, 0, nullptr);
+    }
+  }
+}
+
 ecran::ecran() {
   utf8_ = std::strcmp(nl_langinfo(CODESET), "UTF-8") == 0;
   // newterm, unlike initscr, returns instead of ending the program.
@@ -144,6 +173,7 @@ void ecran::dessine(const scene& s) {
       attr_set(p_propre == 0 ? A_BOLD | A_REVERSE : A_BOLD, static_cast<short>(p_propre), nullptr);
       ecrit(p.ligne, p.colonne, marque_cap(propre->angle, utf8_));
     }
+    if (s.classement != nullptr) dessine_panneau(d, g, *s.classement);
     if (!s.banniere.empty()) {
       const int largeur = std::min(static_cast<int>(s.banniere.size()), d.largeur);
       attr_set(A_BOLD | A_REVERSE, 0, nullptr);

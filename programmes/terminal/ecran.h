@@ -9,6 +9,9 @@
 #include <string>
 
 #include "jeu_client.h"
+#include "terminal/cadrage.h"
+#include "terminal/classement.h"
+#include "terminal/glyphes.h"
 
 struct screen;  // curses' SCREEN, kept out of the including files
 
@@ -24,6 +27,7 @@ struct scene {
   std::optional<jeu_client::couleur_t> propre;  // the player's ship stands out
   std::string banniere;                         // across the arena's middle when not empty
   std::string barre;                            // the status bar's text
+  const panneau* classement = nullptr;          // boxed over the arena's top right when set
 };
 
 // Puts the terminal in curses mode (keys one at a time, unechoed, no
@@ -49,6 +53,7 @@ class ecran {
 
  private:
   int paire(jeu_client::couleur_t c) const;
+  void dessine_panneau(const disposition& d, const glyphes& g, const panneau& p);
   // The pair of the own ship: its colour as background.
   int paire_propre(jeu_client::couleur_t c);
   ::screen* terminal_ = nullptr;

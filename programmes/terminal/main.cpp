@@ -8,6 +8,7 @@
 #include "jeu_client.h"
 #include "terminal/options.h"
 #include "terminal/partie.h"
+#include "terminal/rejeu.h"
 #include "terminal/signaux.h"
 
 int main(int argc, char** argv) {
@@ -21,6 +22,19 @@ int main(int argc, char** argv) {
   std::setlocale(LC_ALL, "");
   installe_signaux();
 
+  if (!o.rejoue.empty()) {
+    bilan b;
+    try {
+      rejeu r(o);
+      ecran e;
+      b = r.joue(e);
+    } catch (const std::exception& e) {
+      std::fprintf(stderr, "jeu-terminal: %s\n", e.what());
+      return 1;
+    }
+    std::printf("jeu-terminal: %s\n", b.raison.c_str());
+    return b.code;
+  }
   std::optional<partie> p;
   try {
     p.emplace(partie::ouvre(o));

@@ -40,6 +40,11 @@ std::variant<options, sortie_immediate> lit_options(int argc, const char* const*
           });
   app.add_flag("-s,--spectateur", o.spectateur, "watch the arena, without a ship")
       ->excludes(option_couleur);
+  app.add_option("--rejoue", o.rejoue,
+                 "replay this recording (made by jeu-enregistreur): space pauses, - and + change "
+                 "the speed, the arrows seek")
+      ->check(CLI::ExistingFile)
+      ->excludes(option_couleur);
   app.add_option("-f,--frequence,--ips", o.images_par_seconde,
                  "frames per second to aim for (0: as many as possible)")
       ->check(CLI::Range(0.0, 1000.0))

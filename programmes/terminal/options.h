@@ -17,6 +17,7 @@ struct options {
   int port = 12345;
   std::optional<std::int64_t> couleur;  // absent: a random 0xRRGGBB
   bool spectateur = false;
+  std::string rejoue;  // a recording to replay instead of connecting
   double images_par_seconde = 30;  // 0: as many as the loop can
   bool compte_rendu = true;        // print the redraw rate at the end
 };

@@ -8,6 +8,7 @@
 #include <variant>
 
 #include "terminal/barre.h"
+#include "terminal/classement.h"
 #include "terminal/commandes.h"
 #include "terminal/signaux.h"
 
@@ -19,6 +20,8 @@ using horloge = std::chrono::steady_clock;
 using jeu_client::requete;
 
 constexpr std::chrono::milliseconds delai_serveur{3000};
+// Lines of the leaderboard panel at most, its header included.
+constexpr std::size_t lignes_classement = 12;
 
 jeu_client::couleur_t couleur_au_hasard() {
   static std::mt19937 generateur{std::random_device{}()};
@@ -83,6 +86,12 @@ partie partie::ouvre(const options& o) {
   p.taille_ = std::get<jeu_client::taille_plateau>(r[0]);
   p.max_pt_vie_ = std::get<int>(r[1]);
   p.cubes_ = std::move(std::get<std::vector<jeu_client::cube>>(r[2]));
+  if (o.spectateur) {
+    jeu_client::connexion f = jeu_client::connexion::ouvre(o.hote, o.port, delai_serveur);
+    f.devient_spectateur();
+    f.commence_flux();
+    p.flux_.emplace(std::move(f));
+  }
   return p;
 }
 
@@ -119,24 +128,59 @@ void partie::lit_touches(ecran& e, std::chrono::steady_clock::time_point jusqua,
       vitesse_.applique(o.action);
     } else if (o.quoi == commande::rejoint && !options_.spectateur && detruit_) {
       rejoint();
+    } else if (o.quoi == commande::classement && options_.spectateur) {
+      classement_visible_ = !classement_visible_;
+      derniers_scores_ = {};  // fresh scores at once
+      return;
     }
   }
 }
 
 void partie::image(ecran& e, std::vector<requete>& requetes, double images_par_seconde) {
-  const std::size_t nb_actions = requetes.size();
-  if (!options_.spectateur) requetes.push_back(requete::statut);
-  requetes.push_back(requete::vaisseaux);
-  requetes.push_back(requete::balles);
-  if (options_.spectateur) requetes.push_back(requete::stats);
-  auto reponses = connexion_.trame(requetes);
-  std::size_t i = nb_actions;
-  if (!options_.spectateur) {
-    detruit_ = std::get<jeu_client::statut>(reponses[i++]) == jeu_client::statut::mort;
+  const auto maintenant = horloge::now();
+  if (flux_) {
+    jeu_client::trame_flux f = flux_->flux_suivante();
+    vaisseaux_ = std::move(f.vaisseaux);
+    balles_ = std::move(f.balles);
+    if (maintenant - dernieres_stats_ >= std::chrono::milliseconds(250)) {
+      requetes.push_back(requete::stats);
+    }
+  } else {
+    if (!options_.spectateur) requetes.push_back(requete::statut);
+    requetes.push_back(requete::vaisseaux);
+    requetes.push_back(requete::balles);
   }
-  vaisseaux_ = std::move(std::get<std::vector<jeu_client::vaisseau>>(reponses[i++]));
-  balles_ = std::move(std::get<std::vector<jeu_client::balle>>(reponses[i++]));
-  if (options_.spectateur) stats_ = std::get<jeu_client::statistiques>(reponses[i++]);
+  const bool avec_scores = options_.spectateur && classement_visible_ && scores_servis_ &&
+                           maintenant - derniers_scores_ >= std::chrono::seconds(1);
+  if (avec_scores) requetes.push_back(requete::scores);
+  std::vector<jeu_client::reponse> reponses;
+  if (!requetes.empty()) {
+    try {
+      reponses = connexion_.trame(requetes);
+    } catch (const jeu_client::erreur& err) {
+      // Every reply was read: a server without scores is watched without them.
+      if (!avec_scores || err.quoi() != jeu_client::erreur::sorte::syntaxe) throw;
+      scores_servis_ = false;
+      requetes.pop_back();
+      if (!requetes.empty()) reponses = connexion_.trame(requetes);
+    }
+  }
+  if (avec_scores && scores_servis_) {
+    scores_ = std::move(std::get<std::vector<jeu_client::score>>(reponses.back()));
+    derniers_scores_ = maintenant;
+  }
+  for (jeu_client::reponse& r : reponses) {
+    if (auto* s = std::get_if<jeu_client::statistiques>(&r)) {
+      stats_ = std::move(*s);
+      dernieres_stats_ = maintenant;
+    } else if (auto* v = std::get_if<std::vector<jeu_client::vaisseau>>(&r)) {
+      vaisseaux_ = std::move(*v);
+    } else if (auto* b = std::get_if<std::vector<jeu_client::balle>>(&r)) {
+      balles_ = std::move(*b);
+    } else if (auto* st = std::get_if<jeu_client::statut>(&r)) {
+      detruit_ = *st == jeu_client::statut::mort;
+    }
+  }
 
   etat_barre etat;
   etat.spectateur = options_.spectateur;
@@ -162,12 +206,18 @@ void partie::image(ecran& e, std::vector<requete>& requetes, double images_par_s
   }
   if (detruit_) s.banniere = " your ship was destroyed: r rejoins, q quits ";
   s.barre = texte_barre(etat, e.colonnes());
+  panneau classement;
+  if (classement_visible_) {
+    classement = panneau_classement(scores_, scores_servis_, lignes_classement);
+    s.classement = &classement;
+  }
   e.dessine(s);
 }
 
 bilan partie::joue(ecran& e) {
   const auto debut = horloge::now();
-  const auto periode = options_.images_par_seconde > 0
+  // Watching, the stream sets the pace: one frame per tick.
+  const auto periode = options_.images_par_seconde > 0 && !flux_
                            ? std::chrono::duration_cast<horloge::duration>(
                                  std::chrono::duration<double>(1.0 / options_.images_par_seconde))
                            : horloge::duration::zero();

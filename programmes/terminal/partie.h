@@ -31,8 +31,9 @@ class partie {
   static partie ouvre(const options& o);
 
   // One frame per turn until q, a recorded signal, or the connection's end:
-  // the keys' actions, statuses, ships and bullets (stats when watching) in
-  // one request frame, then the redraw. Connection errors end it with their
+  // the keys' actions, statuses, ships and bullets in one request frame, then
+  // the redraw. Watching, one frame per tick of the server's stream, with the
+  // stats (and the scores once a second while the leaderboard is shown). Connection errors end it with their
   // reason; other exceptions go through.
   bilan joue(ecran& e);
 
@@ -62,6 +63,16 @@ class partie {
   std::vector<jeu_client::vaisseau> vaisseaux_;
   std::vector<jeu_client::balle> balles_;
   std::optional<jeu_client::statistiques> stats_;
+  // The leaderboard, watching: shown or not, the last scores read (once a
+  // second while shown), and whether the server answers "GET SCORES".
+  // Watching: every tick's ships and bullets from the server's stream, on a
+  // connection of its own; the stats read at most every 250 ms.
+  std::optional<jeu_client::connexion> flux_;
+  std::chrono::steady_clock::time_point dernieres_stats_{};
+  bool classement_visible_ = false;
+  std::optional<std::vector<jeu_client::score>> scores_;
+  bool scores_servis_ = true;
+  std::chrono::steady_clock::time_point derniers_scores_{};
 };
 
 }  // namespace jeu::terminal

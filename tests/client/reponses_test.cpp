@@ -35,6 +35,22 @@ std::string texte(const reponse& r) {
       << s->requetes_par_seconde << " |";
     for (const auto& [nom, valeur] : s->champs) o << ' ' << nom << '=' << valeur;
   }
+  if (auto* l = std::get_if<std::vector<score>>(&r)) {
+    for (const auto& c : *l) {
+      o << '(' << c.couleur << ' ' << c.victoires << ' ' << c.morts << ' ' << c.touches_donnees
+        << ' ' << c.touches_recues << ' ' << c.touches_propres << ' ' << c.tirs << ' ' << c.vies
+        << ' ' << c.ticks_vivant << ' ' << c.meilleure_serie << ' ' << c.vivant << ')';
+    }
+  }
+  if (auto* l = std::get_if<lot_evenements>(&r)) {
+    o << "manques " << l->manques;
+    constexpr const char* sortes[] = {"touche", "detruit", "arrive", "part"};
+    constexpr const char* raisons[] = {"quitte", "deconnecte", "detruit"};
+    for (const auto& e : l->liste) {
+      o << " (" << e.tick << ' ' << sortes[static_cast<int>(e.quoi)] << ' ' << e.tireur << ' '
+        << e.couleur << ' ' << e.pt_vie << ' ' << raisons[static_cast<int>(e.raison)] << ')';
+    }
+  }
   return o.str();
 }
 
@@ -96,6 +112,19 @@ const std::vector<cas> table = {
     {requete::stats, stats_base + "\r\n", "39.9 85 140 20 1 18 40 812 | " + stats_base.substr(10)},
     {requete::stats, stats("ticks_s", "v=2 ticks_s"),
      "39.9 85 140 20 1 18 40 812 | v=2 " + stats_base.substr(10)},
+    {requete::scores, "PUT SCORES 0\r\n", ""},
+    {requete::scores,
+     "PUT SCORES 3\r\n16711680 3 1 9 4 0 120 2 4800 3 1\r\n255 1 3 4 9 1 80 4 2000 1 0\r\n"
+     "-9223372036854775808 0 0 0 0 0 0 1 0 0 1\r\n",
+     "(16711680 3 1 9 4 0 120 2 4800 3 1)(255 1 3 4 9 1 80 4 2000 1 0)"
+     "(-9223372036854775808 0 0 0 0 0 0 1 0 0 1)"},
+    {requete::evenements, "PUT EVENEMENTS 0 0\r\n", "manques 0"},
+    {requete::evenements,
+     "PUT EVENEMENTS 6 17\r\n1200 TOUCHE 16711680 255 0\r\n1200 DETRUIT 16711680 255\r\n"
+     "1200 PART 255 detruit\r\n1 ARRIVE -7\r\n1201 PART 5 quitte\r\n1202 PART 6 deconnecte\r\n",
+     "manques 17 (1200 touche 16711680 255 0 quitte) (1200 detruit 16711680 255 0 quitte)"
+     " (1200 part 0 255 0 detruit) (1 arrive 0 -7 0 quitte) (1201 part 0 5 0 quitte)"
+     " (1202 part 0 6 0 deconnecte)"},
     {requete::tire, "ERREUR SYNTAXE\r\n", syntaxe + " PUT ACTION TIRE refusee"},
     {requete::tire, "OK\n", inattendue + R"( reponse inattendue a PUT ACTION TIRE : "OK\n")"},
     {requete::tire, "OK\r\r\n", inattendue},
@@ -137,6 +166,33 @@ const std::vector<cas> table = {
     {requete::stats, stats("39.9", "4e1"), inattendue},
     {requete::stats, stats("=85", "=8.5"), inattendue},
     {requete::stats, stats("=20", "=-20"), inattendue},
+    {requete::scores, "ERREUR SYNTAXE\r\n", syntaxe + " GET SCORES refusee"},
+    {requete::scores, "PUT EVENEMENTS 0 0\r\n", inattendue},
+    {requete::scores, "PUT SCORES 1\r\n1 2 3 4 5 6 7 8 9 10\r\n",
+     inattendue + R"( reponse inattendue a GET SCORES (ligne 1 sur 1) : "1 2 3 4 5 6 7 8 9 10\r\n")"},
+    {requete::scores, "PUT SCORES 1\r\n1 2 3 4 5 6 7 8 9 10 1 0\r\n", inattendue},
+    {requete::scores, "PUT SCORES 1\r\n1 2 3 4 5 6 7 8 9 10 2\r\n", inattendue},  // alive: 0 or 1
+    {requete::scores, "PUT SCORES 1\r\n1 -2 3 4 5 6 7 8 9 10 1\r\n", inattendue},
+    {requete::scores, "PUT SCORES 1\r\n1 2 3 4 5 6 7 8 x 10 1\r\n", inattendue},
+    {requete::scores, "PUT SCORES 1\r\n1 2 3 4 5 6 7 8 9 10 1 \r\n", inattendue},
+    {requete::scores, "PUT SCORES 1\r\n1 2  3 4 5 6 7 8 9 10 1\r\n", inattendue},
+    {requete::scores, "PUT SCORES 1000001\r\n", inattendue + " reponse inattendue a GET SCORES : plus de"},
+    {requete::scores, "PUT SCORES 2\r\n1 2 3 4 5 6 7 8 9 10 1\r\n", fermee},
+    {requete::evenements, "PUT EVENEMENTS 0\r\n", inattendue},
+    {requete::evenements, "PUT EVENEMENTS 0 -1\r\n", inattendue},
+    {requete::evenements, "PUT EVENEMENTS 0 0 0\r\n", inattendue},
+    {requete::evenements, "PUT EVENEMENTS 1 0\r\n-1 ARRIVE 5\r\n", inattendue},
+    {requete::evenements, "PUT EVENEMENTS 1 0\r\n1 ARRIVE\r\n", inattendue},
+    {requete::evenements, "PUT EVENEMENTS 1 0\r\n1 ARRIVE 5 6\r\n", inattendue},
+    {requete::evenements, "PUT EVENEMENTS 1 0\r\n1 TOUCHE 5 6\r\n", inattendue},
+    {requete::evenements, "PUT EVENEMENTS 1 0\r\n1 TOUCHE 5 6 -1\r\n", inattendue},
+    {requete::evenements, "PUT EVENEMENTS 1 0\r\n1 DETRUIT 5 6 0\r\n", inattendue},
+    {requete::evenements, "PUT EVENEMENTS 1 0\r\n1 PART 5 parti\r\n", inattendue},
+    {requete::evenements, "PUT EVENEMENTS 1 0\r\n1 PART 5\r\n", inattendue},
+    {requete::evenements, "PUT EVENEMENTS 1 0\r\n1 touche 5 6 0\r\n", inattendue},
+    {requete::evenements, "PUT EVENEMENTS 1 0\r\nTOUCHE 5 6 0\r\n",
+     inattendue + R"( reponse inattendue a GET EVENEMENTS (ligne 1 sur 1) : "TOUCHE 5 6 0\r\n")"},
+    {requete::evenements, "PUT EVENEMENTS 2 0\r\n1 ARRIVE 5\r\n", fermee},
     {requete::statut, "", fermee + " connexion fermee par le serveur"},
     {requete::statut, "PUT STAT",
      fermee + R"( connexion fermee par le serveur au milieu de la ligne "PUT STAT")"},

@@ -1,5 +1,5 @@
 // The events every viewer is handed: only the newest of each kind, in the
-// order plateau, statut, image, each viewer at its own pace. (Waking a
+// order plateau, statut, image, scores, fil, each viewer at its own pace. (Waking a
 // waiting viewer and closing are seen through the HTTP test's streams.)
 #include "spectateur/diffusion.h"
 
@@ -20,6 +20,8 @@ TEST(Diffusion, EachViewerGetsTheNewestOfEachKindInOrder) {
     if (genre == 'p') d.publie_plateau(donnees);
     if (genre == 's') d.publie_statut(donnees);
     if (genre == 'i') d.publie_image(donnees);
+    if (genre == 'c') d.publie_scores(donnees);
+    if (genre == 'f') d.publie_fil(donnees);
   };
   // Publications, then what viewer a (and, where given, b) is handed.
   const struct {
@@ -38,6 +40,9 @@ TEST(Diffusion, EachViewerGetsTheNewestOfEachKindInOrder) {
        "event: statut\ndata: s2\n\nevent: image\ndata: 4\n\n",
        "event: plateau\ndata: p1\n\nevent: statut\ndata: s2\n\nevent: image\ndata: 4\n\n"},
       {{{'p', "p2"}}, "event: plateau\ndata: p2\n\n", "event: plateau\ndata: p2\n\n"},
+      {{{'f', "f1"}, {'c', "c1"}, {'i', "5"}, {'f', "f2"}},
+       "event: image\ndata: 5\n\nevent: scores\ndata: c1\n\nevent: fil\ndata: f2\n\n",
+       "event: image\ndata: 5\n\nevent: scores\ndata: c1\n\nevent: fil\ndata: f2\n\n"},
   };
   int n = 0;
   for (const auto& e : etapes) {

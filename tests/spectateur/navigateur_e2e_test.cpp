@@ -3,9 +3,12 @@
 // show the cubes and the ships where the game has them, in their colours;
 // the page must come back by itself when jeu-spectateur restarts, and say
 // so when the game server goes away.
+#include <unistd.h>
+
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
 #include <fstream>
 #include <memory>
 #include <regex>
@@ -16,6 +19,8 @@
 #include "commun/client_tcp.h"
 #include "commun/processus.h"
 #include "commun/protocole_client.h"
+#include "enregistrement/ecrivain.h"
+#include "support/duel.h"
 
 namespace jeu::test {
 
@@ -191,6 +196,138 @@ TEST(SpectateurNavigateur, DrawsTheArenaAndComesBackAfterARestart) {
   EXPECT_EQ(spectateur->attend_fin(0ms), std::nullopt) << "jeu-spectateur must still run";
   spectateur->collecte(50ms);
   EXPECT_EQ(spectateur->erreur(), "");
+}
+
+// A kill made by two players of the test shows in the leaderboard (the
+// shooter first, one kill) and in the kill feed, as the page's own tables.
+TEST(SpectateurNavigateur, AKillShowsInTheLeaderboardAndTheFeed) {
+  const int port = port_libre();
+  processus serveur(serveur_jeu, std::vector<std::string>{std::to_string(port)});
+  ASSERT_TRUE(attend_ecoute(port, 10s));
+  std::optional<processus> spectateur;
+  const std::string adresse = demarre_spectateur(spectateur, port, 0);
+  ASSERT_NE(adresse, "") << spectateur->sortie() << spectateur->erreur();
+  std::string pourquoi;
+  const auto nav = navigateur::lance(1200, 830, pourquoi);
+  if (!nav) GTEST_SKIP() << "chromium cannot start here: " << pourquoi;
+  nav->ouvre(adresse + "?taille=600");
+  json vu;
+  ASSERT_TRUE(attend_jusqua(
+      [&] { return (vu = nav->evalue("window.vue === undefined ? 0 : vue.images"))  > 0; },
+      30s, 100ms));
+
+  constexpr std::int64_t tireur = 0xff1400, cible = 0x00c0ff;
+  jeu_client::connexion a = essai::tue_une_cible(port, tireur, cible);
+  const auto tableaux = [&] {
+    return nav->evalue(
+        "({scores: vue.scores, fil: vue.fil,"
+        "  premier: document.querySelector('#scores tr')?.textContent ?? '',"
+        "  victime: document.querySelector('#fil li')?.textContent ?? ''})");
+  };
+  ASSERT_TRUE(attend_jusqua(
+      [&] {
+        vu = tableaux();
+        return !vu["fil"].is_null() && !vu["fil"]["victimes"].empty() && !vu["scores"].is_null() &&
+               !vu["scores"]["lignes"].empty() && vu["scores"]["lignes"][0][2] == 1;
+      },
+      20s, 100ms))
+      << vu.dump();
+  // The shooter ranks first: one kill, no death, at least 5 hits for its shots.
+  const json premier = vu["scores"]["lignes"][0];
+  EXPECT_EQ(premier[0], "#ff1400") << vu.dump();
+  EXPECT_EQ(premier[1], std::to_string(tireur));
+  EXPECT_EQ(premier[3], 0);
+  EXPECT_GE(premier[4], 5);
+  EXPECT_GE(premier[5], premier[4]);
+  EXPECT_EQ(premier[6], true);
+  const int precision = static_cast<int>(std::lround(100.0 * premier[4].get<double>() / premier[5].get<double>()));
+  EXPECT_EQ(vu["premier"], "1#ff140010" + std::to_string(precision) + "%")
+      << "rank, colour, kills, deaths, accuracy: " << vu.dump();
+  const json victime = vu["fil"]["victimes"][0];
+  EXPECT_EQ(victime[1], "#ff1400");
+  EXPECT_EQ(victime[3], "#00c0ff");
+  EXPECT_GT(victime[0], 0);
+  EXPECT_EQ(vu["victime"], " #ff1400 destroyed  #00c0ff") << vu.dump();
+  spectateur->collecte(50ms);
+  EXPECT_EQ(spectateur->erreur(), "");
+}
+
+// A recording replayed: paused, then sought with the slider, the page shows
+// the recorded tick, its ship where the recording has it; the speed list
+// sets the replay's speed.
+TEST(SpectateurNavigateur, ReplaySeeksToTheRecordedTick) {
+  // Ticks 1 to 400: a red ship at x = 100 + tick, y = 500, heading right.
+  const std::string fichier =
+      ::testing::TempDir() + "relecture-" + std::to_string(getpid()) + ".jfx";
+  std::remove(fichier.c_str());
+  {
+    enregistrement::ecrivain e(fichier);
+    for (int t = 1; t <= 400; ++t) {
+      const std::string n = std::to_string(t);
+      e.ajoute(static_cast<std::uint64_t>(t),
+               "TICK " + n + " 0\r\nPUT VAISSEAUX 1\r\n" + std::to_string(100 + t) +
+                   " 500 0. 5 16711680\r\nPUT BALLES 0\r\nFIN TICK " + n + "\r\n");
+    }
+    e.termine();
+  }
+  std::optional<processus> spectateur;
+  spectateur.emplace(jeu_spectateur, std::vector<std::string>{"--rejoue", fichier, "--http", "0"});
+  ASSERT_TRUE(spectateur->attend_sortie(" in a browser\n", 10s)) << spectateur->erreur();
+  std::smatch m;
+  const std::string sortie = spectateur->sortie();
+  ASSERT_TRUE(std::regex_search(sortie, m, std::regex(R"(open (http://127\.0\.0\.1:\d+/) in)")));
+  std::string pourquoi;
+  const auto nav = navigateur::lance(1200, 830, pourquoi);
+  if (!nav) GTEST_SKIP() << "chromium cannot start here: " << pourquoi;
+  nav->ouvre(m[1].str() + "?taille=" + std::to_string(taille));
+  const auto etat = [&] {
+    return nav->evalue(
+        "window.vue === undefined || !vue.image ? {} :"
+        "({tick: vue.image.tick, relecture: vue.image.relecture, vaisseaux: vue.image.vaisseaux,"
+        "  dessins: vue.dessins, texte: document.getElementById('tick').textContent,"
+        "  bouton: document.getElementById('lecture').textContent})");
+  };
+  json vu;
+  ASSERT_TRUE(attend_jusqua([&] { return (vu = etat()).contains("relecture"); }, 30s, 100ms))
+      << vu.dump();
+  EXPECT_EQ(vu["relecture"]["premier"], 1);
+  EXPECT_EQ(vu["relecture"]["dernier"], 400);
+
+  // Pause with the button, then the slider to tick 250.
+  nav->evalue("document.getElementById('lecture').click()");
+  ASSERT_TRUE(attend_jusqua([&] { return (vu = etat())["relecture"]["pause"] == true; }, 10s, 50ms))
+      << vu.dump();
+  nav->evalue(
+      "(() => { const c = document.getElementById('curseur'); c.value = 250;"
+      " c.dispatchEvent(new Event('change')); })()");
+  ASSERT_TRUE(attend_jusqua([&] { return (vu = etat())["tick"] == 250; }, 10s, 50ms)) << vu.dump();
+  EXPECT_EQ(vu["relecture"]["pause"], true);
+  EXPECT_EQ(vu["bouton"], "play");
+  EXPECT_EQ(vu["texte"], "tick 250 of 1..400, paused");
+  ASSERT_EQ(vu["vaisseaux"].size(), 1u) << vu.dump();
+  EXPECT_EQ(vu["vaisseaux"][0][0], 350);
+  EXPECT_EQ(vu["vaisseaux"][0][1], 500);
+  // Drawn since: the screenshot has the ship at tick 250's place, and none at
+  // the place it had 100 ticks earlier or later.
+  const int dessins = vu["dessins"];
+  ASSERT_TRUE(attend_jusqua([&] { return etat()["dessins"] > dessins; }, 10s, 50ms));
+  const image_rgb image = decode_png(nav->capture_png());
+  const auto pixel = [&](double x, double y) {
+    return image.pixel(static_cast<int>(x * echelle), static_cast<int>(y * echelle));
+  };
+  EXPECT_PRED2(proche, pixel(350 - rayon_vaisseau / 2, 500), 0xff0000) << hex(pixel(346, 500));
+  EXPECT_FALSE(proche(pixel(250 - rayon_vaisseau / 2, 500), 0xff0000));
+  EXPECT_FALSE(proche(pixel(450 - rayon_vaisseau / 2, 500), 0xff0000));
+
+  // The speed list: 16 times.
+  nav->evalue(
+      "(() => { const v = document.getElementById('vitesse'); v.value = '16';"
+      " v.dispatchEvent(new Event('change')); })()");
+  EXPECT_TRUE(attend_jusqua([&] { return (vu = etat())["relecture"]["vitesse"] == 16; }, 10s, 50ms))
+      << vu.dump();
+  spectateur->collecte(50ms);
+  EXPECT_EQ(spectateur->erreur(), "");
+  std::remove(fichier.c_str());
 }
 
 }  // namespace

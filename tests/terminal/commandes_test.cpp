@@ -26,11 +26,27 @@ TEST(Commandes, KeysToOrders) {
       {'q', {commande::quitte}},
       {'Q', {commande::quitte}},
       {'r', {commande::rejoint}},
+      {'s', {commande::classement}},
+      {'S', {commande::classement}},
       {'x', {}},
       {KEY_RESIZE, {}},
       {'\n', {}},
   };
   for (const auto& c : cas) EXPECT_EQ(ordre_de(c.touche), c.attendu) << c.touche;
+}
+
+TEST(Commandes, ReplayKeys) {
+  using c = commande_relecture;
+  const struct {
+    int touche;
+    commande_relecture attendu;
+  } cas[] = {
+      {' ', c::pause},        {'+', c::plus_vite},  {'=', c::plus_vite}, {KEY_UP, c::plus_vite},
+      {'-', c::moins_vite},   {KEY_DOWN, c::moins_vite}, {KEY_LEFT, c::recule},
+      {KEY_RIGHT, c::avance}, {'q', c::quitte},     {'Q', c::quitte},    {'s', c::aucune},
+      {KEY_RESIZE, c::aucune},
+  };
+  for (const auto& k : cas) EXPECT_EQ(ordre_relecture(k.touche), k.attendu) << k.touche;
 }
 
 TEST(Commandes, SpeedFollowsTheActionsWithinTheServersBounds) {

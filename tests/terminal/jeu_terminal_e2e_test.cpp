@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <optional>
@@ -19,6 +20,8 @@
 #include "jeu_client.h"
 #include "commun/attente.h"
 #include "commun/processus.h"
+#include "enregistrement/ecrivain.h"
+#include "support/duel.h"
 
 namespace jeu::terminal {
 namespace {
@@ -229,6 +232,12 @@ auto montre(const disposition& d, const std::string& debut) {
   return [d, debut](const ecran_lu& e) { return cadre_en_place(e, d) && e.ligne(d.ligne_etat).find(debut) == 0; };
 }
 
+// Whether `ligne` ends with `fin`, blanks after it aside.
+bool finit_par(std::string ligne, const std::string& fin) {
+  while (!ligne.empty() && ligne.back() == ' ') ligne.pop_back();
+  return ligne.ends_with(fin);
+}
+
 // Every cube shows at its centre (unless a ship or a bullet is drawn over
 // it), and every cube glyph belongs to some cube.
 void verifie_cubes(const ecran_lu& e, const disposition& d, const std::vector<jeu_client::cube>& cubes) {
@@ -309,9 +318,12 @@ TEST_F(JeuTerminal, PlayerSeesTheArenaMovesTurnsAndQuits) {
     return v && vus.size() == 1 && vus[0] == case_de(d, v->x, v->y);
   }));
 
-  // A smaller terminal: the arena follows.
+  // The classic 80x24: the arena follows, and the status bar keeps its keys.
   t.redimensionne(80, 24);
-  ASSERT_TRUE(t.attend(montre(dispose(80, 24, 990, 990), "life 5/5")));
+  const disposition d80 = dispose(80, 24, 990, 990);
+  ASSERT_TRUE(t.attend([&](const ecran_lu& e) {
+    return montre(d80, "life 5/5")(e) && finit_par(e.ligne(d80.ligne_etat), "space: fire  q: quit");
+  }));
 
   // q: "PUT ACTION QUITTE" (the ship is gone), the terminal given back, the reason said.
   t.tape({"q"});
@@ -333,7 +345,8 @@ TEST_F(JeuTerminal, SpectatorWatchesWithoutAShip) {
     // ticks/s comes from GET STATS once a second of ticks is counted.
     return cadre_en_place(e, d) && barre.find("watching  ships 1  bullets 0  ticks/s ") == 0 &&
            barre.find("ticks/s 0.0") == std::string::npos &&
-           barre.find("players 1  spectators 2") != std::string::npos && vus.size() == 1 &&
+           // The test's observer, and jeu-terminal's two: requests and the stream.
+           barre.find("players 1  spectators 3") != std::string::npos && vus.size() == 1 &&
            vus[0] == case_de(d, v->x, v->y);
   });
   ASSERT_TRUE(vu);
@@ -341,6 +354,99 @@ TEST_F(JeuTerminal, SpectatorWatchesWithoutAShip) {
   t.tape({"q"});
   t.attend_sortie("jeu-terminal: quit\n", 0);
   EXPECT_EQ(joueur.vaisseaux().size(), 1u) << "watching changes nothing in the arena";
+}
+
+// In the classic 80x24: s shows the leaderboard over the arena, a kill made
+// meanwhile shows in it, s hides it again.
+TEST_F(JeuTerminal, SpectatorTogglesTheLeaderboard) {
+  session_tmux t = lance("--spectateur", 80, 24);
+  const disposition d = dispose(80, 24, 990, 990);
+  const std::string entete = " # colour   kills deaths  acc";
+  ASSERT_TRUE(t.attend([&](const ecran_lu& e) {
+    return cadre_en_place(e, d) && finit_par(e.ligne(d.ligne_etat), "s: scores  q: quit");
+  }));
+  t.tape({"s"});
+  ASSERT_TRUE(t.attend([&](const ecran_lu& e) {
+    return e.texte().find(entete) != std::string::npos &&
+           e.texte().find(" no player yet") != std::string::npos;
+  }));
+  jeu_client::connexion tireur = jeu::essai::tue_une_cible(port_, 0xff1400, 0x00c0ff);
+  const auto vu = t.attend([&](const ecran_lu& e) {
+    return e.texte().find(" 1 #ff1400      1      0 ") != std::string::npos &&
+           e.texte().find(" 2 #00c0ff      0      1    -") != std::string::npos;
+  });
+  ASSERT_TRUE(vu);
+  // The panel sits inside the arena's frame, at its top right.
+  const int ligne_entete = d.ligne + 1;
+  EXPECT_NE(vu->ligne(ligne_entete).find(entete), std::string::npos) << vu->texte();
+  t.tape({"s"});
+  ASSERT_TRUE(t.attend([&](const ecran_lu& e) {
+    return cadre_en_place(e, d) && e.texte().find(entete) == std::string::npos;
+  }));
+  t.tape({"q"});
+  t.attend_sortie("jeu-terminal: quit\n", 0);
+}
+
+// The tick on a replay's status bar ("replay  tick 250/400 ..."), 0 if none.
+std::uint64_t tick_relu(const ecran_lu& e, int ligne) {
+  const std::string barre = e.ligne(ligne);
+  const std::size_t i = barre.find("tick ");
+  return i == std::string::npos ? 0 : std::strtoull(barre.c_str() + i + 5, nullptr, 10);
+}
+
+// A recording replayed at 80x24: it plays, space pauses on a tick whose
+// ship is drawn where the recording has it, the right arrow seeks on.
+TEST(JeuTerminalRelecture, ReplaysPausesAndSeeks) {
+  const auto chemin = dans_le_path("tmux");
+  if (!chemin) GTEST_SKIP() << "tmux is not installed (Debian package tmux): no end-to-end test";
+  // Ticks 1 to 2000 (50 s): one ship at x = 100 + tick / 4, y = 500.
+  const std::string fichier = ::testing::TempDir() + "rejeu-" + std::to_string(getpid()) + ".jfx";
+  std::remove(fichier.c_str());
+  {
+    enregistrement::ecrivain e(fichier);
+    for (int t = 1; t <= 2000; ++t) {
+      const std::string n = std::to_string(t);
+      e.ajoute(static_cast<std::uint64_t>(t), "TICK " + n + " 0\r\nPUT VAISSEAUX 1\r\n" +
+                                                  std::to_string(100 + t / 4) +
+                                                  " 500 0. 5 16711680\r\nPUT BALLES 0\r\nFIN TICK " +
+                                                  n + "\r\n");
+    }
+    e.termine();
+  }
+  session_tmux t(*chemin, "'" + jeu_terminal + "' --rejoue '" + fichier + "'", 80, 24);
+  const disposition d = dispose(80, 24, 990, 990);
+  std::uint64_t premier = 0;
+  ASSERT_TRUE(t.attend([&](const ecran_lu& e) {
+    premier = tick_relu(e, d.ligne_etat);
+    return cadre_en_place(e, d) && e.ligne(d.ligne_etat).find("replay tick ") == 0 && premier > 0 &&
+           finit_par(e.ligne(d.ligne_etat), "space: pause  -/+: speed  arrows: seek  q: quit");
+  }));
+  // Playing: the tick moves on.
+  ASSERT_TRUE(t.attend([&](const ecran_lu& e) { return tick_relu(e, d.ligne_etat) > premier; }));
+  t.tape({"Space"});
+  std::uint64_t arret = 0;
+  const auto en_pause = t.attend([&](const ecran_lu& e) {
+    arret = tick_relu(e, d.ligne_etat);
+    return e.ligne(d.ligne_etat).find(" paused ") != std::string::npos && arret > 0;
+  });
+  ASSERT_TRUE(en_pause);
+  const auto vus = vaisseaux_a_l_ecran(*en_pause, d);
+  ASSERT_EQ(vus.size(), 1u) << en_pause->texte();
+  EXPECT_EQ(vus[0], case_de(d, static_cast<double>(100 + arret / 4), 500)) << en_pause->texte();
+  // Paused, a later screen shows the same tick.
+  t.tape({"x"});  // a key that does nothing, then a redraw
+  const auto encore = t.attend([&](const ecran_lu& e) { return tick_relu(e, d.ligne_etat) != 0; });
+  ASSERT_TRUE(encore);
+  EXPECT_EQ(tick_relu(*encore, d.ligne_etat), arret) << encore->texte();
+  // The right arrow: 200 ticks on, still paused.
+  t.tape({"Right"});
+  ASSERT_TRUE(t.attend([&](const ecran_lu& e) {
+    return tick_relu(e, d.ligne_etat) == arret + 200 &&
+           e.ligne(d.ligne_etat).find(" paused ") != std::string::npos;
+  }));
+  t.tape({"q"});
+  t.attend_sortie("jeu-terminal: quit\n", 0);
+  std::remove(fichier.c_str());
 }
 
 // Every way out gives the terminal back and says why.

@@ -68,6 +68,50 @@ struct statistiques {
   std::vector<std::pair<std::string, std::string>> champs;
 };
 
+// ---- Scores and events (spectators only) ----
+
+// One line of the "GET SCORES" reply: what a colour did since the server
+// started. Accuracy is touches_donnees / tirs.
+struct score {
+  couleur_t couleur = 0;
+  std::int64_t victoires = 0;        // ships of other colours whose last life point its bullets took
+  std::int64_t morts = 0;            // its ships destroyed by bullets, its own included
+  std::int64_t touches_donnees = 0;  // hits of its bullets on ships of other colours
+  std::int64_t touches_recues = 0;   // hits on its ships by bullets of other colours
+  std::int64_t touches_propres = 0;  // hits on its ships by its own bullets
+  std::int64_t tirs = 0;             // bullets fired
+  std::int64_t vies = 0;             // ships registered with this colour
+  std::int64_t ticks_vivant = 0;     // ticks its ships spent in the arena (40 a second)
+  std::int64_t meilleure_serie = 0;  // most kills in one life
+  bool vivant = false;               // a ship of this colour is in the arena now
+};
+
+// One line of the "GET EVENEMENTS" reply.
+struct evenement {
+  enum class sorte {
+    touche,   // "TOUCHE": `tireur`'s bullet hit `couleur`, which has `pt_vie` left
+    detruit,  // "DETRUIT": `tireur`'s bullet destroyed `couleur` (after its touche)
+    arrive,   // "ARRIVE": a ship of `couleur` registered
+    part,     // "PART": the ship of `couleur` left the arena, for `raison`
+  };
+  enum class depart { quitte, deconnecte, detruit };
+  std::int64_t tick = 0;  // ticks since the server started; the first is 1
+  sorte quoi = sorte::arrive;
+  couleur_t tireur = 0;  // touche and detruit only
+  couleur_t couleur = 0;
+  int pt_vie = 0;                     // touche only
+  depart raison = depart::quitte;     // part only
+};
+
+// The "GET EVENEMENTS" reply: the events since this spectator's previous
+// call, oldest first, and how many left the server's bounded memory unread.
+struct lot_evenements {
+  std::vector<evenement> liste;
+  std::int64_t manques = 0;
+};
+
+// ---- end of scores and events ----
+
 // The requests of the play phase (and of a spectator), one protocol line each.
 enum class requete {
   taille_plateau,
@@ -79,6 +123,8 @@ enum class requete {
   balles,
   cubes,
   stats,  // spectators only
+  scores,      // spectators only
+  evenements,  // spectators only
   accelere,
   decelere,
   gauche,
@@ -115,9 +161,11 @@ struct ok {};
 // One parsed reply. Which alternative comes for which request:
 // actions: ok; rayon_vaisseau, rayon_balle, max_pt_vie: int;
 // taille_plateau: taille_plateau; statut: statut; vaisseaux, balles, cubes:
-// the vector; stats: statistiques.
+// the vector; stats: statistiques; scores: std::vector<score>, best first;
+// evenements: lot_evenements.
 using reponse = std::variant<ok, int, taille_plateau, statut, std::vector<vaisseau>,
-                             std::vector<balle>, std::vector<cube>, statistiques>;
+                             std::vector<balle>, std::vector<cube>, statistiques,
+                             std::vector<score>, lot_evenements>;
 
 class erreur : public std::runtime_error {
  public:
@@ -176,6 +224,11 @@ class connexion {
   std::vector<cube> cubes();
   statut etat();
   statistiques stats();
+  // A spectator's: the table of scores, best first (kills, then fewest
+  // deaths, then hits given, then the smaller colour); the events since the
+  // previous call (the first time: since it became a spectator).
+  std::vector<score> scores();
+  lot_evenements evenements();
   taille_plateau taille();
   int rayon_vaisseau();
   int rayon_balle();

@@ -166,7 +166,7 @@ std::string joue_un_tour(monde& a, monde& b, bilan& vu, std::mt19937& hasard, in
   if (chance(0.02) && !a.vaisseaux.empty()) {  // a player leaves
     const vaisseau s = a.vaisseaux[hasard() % a.vaisseaux.size()];
     detruit_vaisseau(a, essai::id_de(s), raison_depart::quitte);
-    litteral::detruit_vaisseau(b, s.couleur, raison_depart::quitte);
+    litteral::detruit_vaisseau(b, s.couleur);
   }
   const std::vector<vaisseau> joueurs(a.vaisseaux.begin(), a.vaisseaux.end());
   for (const vaisseau& s : joueurs) {
