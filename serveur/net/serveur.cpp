@@ -208,10 +208,11 @@ void serveur(monde& m, const options& o, int backlog) {
     }
     const std::optional<salle_attente::place> place = salle.entre(socket, pair, horloge::now());
     if (!place) {
-      // As many of its address already wait: the newest goes.
+      // As many of its address already wait: the newest goes. Counted
+      // first: a client that sees the close may ask the count at once.
+      m.compteurs.fermes_adresse.fetch_add(1, std::memory_order_relaxed);
       ::close(socket);
       m.compteurs.sockets_ouverts.fetch_sub(1, std::memory_order_relaxed);
-      m.compteurs.fermes_adresse.fetch_add(1, std::memory_order_relaxed);
       continue;
     }
     demarre_session(m, socket, salle, *place);
