@@ -41,15 +41,28 @@ jeu_client::connexion tue_une_cible(int port, couleur_t tireur, couleur_t cible,
                                     std::chrono::milliseconds delai) {
   const auto fin = horloge::now() + delai;
   const auto ouvre = [&] { return jeu_client::connexion::ouvre("127.0.0.1", port); };
+  // A colour is free again only once the server has seen its last
+  // connection end, which a loaded server may take a while to do.
+  const auto enregistre = [&](jeu_client::connexion& c, couleur_t couleur) {
+    for (;;) {
+      try {
+        c.enregistre(couleur);
+        return;
+      } catch (const jeu_client::erreur& e) {
+        if (e.quoi() != jeu_client::erreur::sorte::couleur_utilisee || horloge::now() >= fin) throw;
+      }
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+  };
   while (horloge::now() < fin) {
     jeu_client::connexion a = ouvre();
-    a.enregistre(tireur);
+    enregistre(a, tireur);
     const std::vector<jeu_client::cube> cubes = a.cubes();
     // A shooter in a crowded corner may find no target place: a new one
     // after a hundred tries.
     for (int essai = 0; essai < 100 && horloge::now() < fin; ++essai) {
       jeu_client::connexion b = ouvre();
-      b.enregistre(cible);
+      enregistre(b, cible);
       const auto vs = a.vaisseaux();
       const auto va = trouve(vs, tireur), vb = trouve(vs, cible);
       if (!va || !vb) throw std::runtime_error("the two ships are not both in the arena");
