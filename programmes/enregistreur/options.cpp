@@ -1,36 +1,8 @@
 #include "enregistreur/options.h"
 
 #include <CLI/CLI.hpp>
-#include <charconv>
 
 namespace jeu::enregistreur {
-
-namespace {
-
-// Splits "host:port" at its last colon; "" when it is well formed.
-std::string lit_serveur(const std::string& texte, std::string& hote, int& port) {
-  const std::size_t deux_points = texte.rfind(':');
-  if (deux_points == std::string::npos) return "expected host:port, got " + texte;
-  std::string h = texte.substr(0, deux_points);
-  if (h.size() >= 2 && h.front() == '[' && h.back() == ']') {
-    h = h.substr(1, h.size() - 2);
-  } else if (h.find(':') != std::string::npos) {
-    return "an IPv6 address goes in brackets: [::1]:12345";
-  }
-  if (h.empty()) return "no host in " + texte;
-  const std::string p = texte.substr(deux_points + 1);
-  int valeur = 0;
-  const auto [fin, ec] = std::from_chars(p.data(), p.data() + p.size(), valeur);
-  if (p.empty() || ec != std::errc{} || fin != p.data() + p.size() || valeur < 1 ||
-      valeur > 65535) {
-    return "the port must be an integer in 1..65535, got " + p;
-  }
-  hote = std::move(h);
-  port = valeur;
-  return {};
-}
-
-}  // namespace
 
 std::variant<options, sortie_immediate> lit_options(int argc, const char* const* argv) {
   options o;
@@ -45,7 +17,7 @@ std::variant<options, sortie_immediate> lit_options(int argc, const char* const*
       ->check([&](const std::string& t) {
         std::string h;
         int p = 0;
-        return lit_serveur(t, h, p);
+        return commun::lit_hote_port(t, h, p);
       });
   app.add_option("--duree", o.duree, "seconds to record (0: until stopped)")
       ->check(CLI::Range(0.0, 1e7));
@@ -59,7 +31,7 @@ std::variant<options, sortie_immediate> lit_options(int argc, const char* const*
   if (o.infos.empty() && o.fichier.empty()) {
     return sortie_immediate{1, "jeu-enregistreur: FICHIER or --infos FICHIER is required\n"};
   }
-  lit_serveur(serveur, o.hote, o.port);
+  commun::lit_hote_port(serveur, o.hote, o.port);
   return o;
 }
 
