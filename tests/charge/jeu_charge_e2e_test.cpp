@@ -132,12 +132,16 @@ TEST(JeuCharge, CapacitySearchPrintsARowPerStep) {
   EXPECT_NE(sortie.find("idle: 2 players registered"), std::string::npos) << sortie;
   EXPECT_NE(sortie.find("capacity: "), std::string::npos) << sortie;
   EXPECT_NE(sortie.find("errors over the whole run: 0"), std::string::npos) << sortie;
-  // On a busy machine the first step may already be past the limits.
-  if (sortie.find("stopped: last step") != std::string::npos) {
+  // On a busy machine either step may be past the limits; a step past them
+  // still prints its row, and the search goes no further.
+  if (sortie.find("stopped at 2 players") != std::string::npos) {
+    EXPECT_EQ(rangees.size(), 1u) << sortie;
+  } else {
     ASSERT_EQ(rangees.size(), 2u) << sortie;
     EXPECT_EQ(rangees[1].rfind("      4 ", 0), 0u) << sortie;
-  } else {
-    EXPECT_EQ(rangees.size(), 1u) << sortie;
+    EXPECT_TRUE(sortie.find("stopped: last step") != std::string::npos ||
+                sortie.find("stopped at 4 players") != std::string::npos)
+        << sortie;
   }
 }
 
