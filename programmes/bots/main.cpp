@@ -84,7 +84,7 @@ int main(int argc, char** argv) {
   std::signal(SIGPIPE, SIG_IGN);
 
   // The cubes never change: one spectator's connection reads them for all,
-  // then the server's figures each second.
+  // then the server's figures each second, and its scores at the end.
   observateur spectateur(o.hote, o.port, o.delai);
   spectateur.attend(horloge::now() + o.delai, arret);
   if (!spectateur.cubes()) {
@@ -116,7 +116,14 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "%d/%d robots in play, %lld frames/s%s\n", en_jeu, o.nombre,
                  static_cast<long long>(trames), serveur.c_str());
   });
-  std::fputs(tableau(b).c_str(), stdout);
+  // The server's scores for the table, once every ship has quit; after
+  // Ctrl-C only briefly, so that the run still ends at once.
+  const std::atomic<bool> jamais{false};
+  spectateur.demande_scores();
+  const auto attente_scores =
+      arret.load() ? std::min<std::chrono::milliseconds>(o.delai, std::chrono::milliseconds(300)) : o.delai;
+  spectateur.attend(horloge::now() + attente_scores, jamais);
+  std::fputs(tableau(b, spectateur.scores() ? &*spectateur.scores() : nullptr).c_str(), stdout);
   const bool joue = std::any_of(b.robots.begin(), b.robots.end(), [](const bilan_robot& r) { return r.vies > 0; });
   if (!joue) {
     std::fprintf(stderr, "jeu-bots: no robot could play (%s)\n",

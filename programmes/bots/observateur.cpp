@@ -14,12 +14,16 @@ namespace {
 constexpr auto pause_echec = std::chrono::seconds(1);
 constexpr auto tranche = std::chrono::milliseconds(100);
 
+std::string_view sans_fin_de_ligne(std::string_view l) { return l.substr(0, l.find('\r')); }
+
 }  // namespace
 
 observateur::observateur(std::string hote, int port, std::chrono::milliseconds delai)
     : hote_(std::move(hote)), port_(port), delai_(delai) {}
 
 void observateur::demande_stats() { stats_voulues_ = true; }
+
+void observateur::demande_scores() { scores_voulus_ = true; }
 
 short observateur::attente() const {
   switch (etape_) {
@@ -72,8 +76,8 @@ void observateur::avance(horloge::time_point maintenant, bool pret) {
       case etape::demande: {
         if (!pret) {
           if (maintenant >= limite_) {
-            echoue("no reply to " + std::string(en_vol_ == requete::cubes ? "GET CUBES" : "GET STATS") +
-                       " within " + std::to_string(delai_.count()) + " ms",
+            echoue("no reply to " + std::string(sans_fin_de_ligne(jeu_client::ligne(en_vol_))) + " within " +
+                       std::to_string(delai_.count()) + " ms",
                    maintenant);
           }
           return;
@@ -82,6 +86,9 @@ void observateur::avance(horloge::time_point maintenant, bool pret) {
         jeu_client::reponse r = std::move(connexion_->recoit(une).front());
         if (en_vol_ == requete::cubes) {
           cubes_ = std::get<std::vector<jeu_client::cube>>(std::move(r));
+        } else if (en_vol_ == requete::scores) {
+          scores_ = std::get<std::vector<jeu_client::score>>(std::move(r));
+          erreur_.clear();
         } else {
           stats_ = std::get<jeu_client::statistiques>(std::move(r));
           erreur_.clear();
@@ -97,6 +104,9 @@ void observateur::avance(horloge::time_point maintenant, bool pret) {
     } else if (stats_voulues_) {
       stats_voulues_ = false;
       envoie(requete::stats, maintenant);
+    } else if (scores_voulus_) {
+      scores_voulus_ = false;
+      envoie(requete::scores, maintenant);
     }
   } catch (const jeu_client::erreur& e) {
     echoue(e.what(), maintenant);

@@ -12,7 +12,7 @@
 namespace jeu::bots {
 
 // The robots' spectator connection: the arena's cubes once, then the
-// server's figures when asked. A failed connection is opened again (after
+// server's figures and scores when asked. A failed connection is opened again (after
 // a pause), so the figures come back when the server does. Nothing waits
 // longer than asked: the connection is driven by poll(). Not shared between
 // threads.
@@ -25,12 +25,15 @@ class observateur {
   // for have come, or a failure happened).
   void attend(horloge::time_point jusqua, const std::atomic<bool>& arret);
 
-  // Asks for "GET STATS" once the connection is ready.
+  // Asks for "GET STATS" (or "GET SCORES") once the connection is ready.
   void demande_stats();
+  void demande_scores();
 
   const std::optional<std::vector<jeu_client::cube>>& cubes() const { return cubes_; }
   // The last figures, until a failure; the last failure, until figures.
   const std::optional<jeu_client::statistiques>& stats() const { return stats_; }
+  // The last scores, best first; kept through later failures.
+  const std::optional<std::vector<jeu_client::score>>& scores() const { return scores_; }
   const std::string& derniere_erreur() const { return erreur_; }
   int connexions() const { return connexions_; }
 
@@ -51,10 +54,12 @@ class observateur {
   etape etape_ = etape::attente;
   jeu_client::requete en_vol_ = jeu_client::requete::cubes;
   bool stats_voulues_ = false;
+  bool scores_voulus_ = false;
   horloge::time_point limite_{};
   horloge::time_point reessai_{};
   std::optional<std::vector<jeu_client::cube>> cubes_;
   std::optional<jeu_client::statistiques> stats_;
+  std::optional<std::vector<jeu_client::score>> scores_;
   std::string erreur_;
   int connexions_ = 0;
 };

@@ -49,14 +49,29 @@ TEST(Match, TwentyRobotsFightComeBackAndLeaveTheServerServing) {
 
   ASSERT_EQ(bots.attend_fin(60s), 0) << bots.erreur();
   bots.collecte(100ms);
-  // The table: 20 robot lines, then the total of lives, seconds alive and shots.
+  // The table: 20 robot lines, then the total of lives, seconds alive, shots,
+  // frames, and the server's kills, deaths, hits given and taken.
   std::smatch total;
-  ASSERT_TRUE(std::regex_search(bots.sortie(), total,
-                                std::regex(R"(\ntotal +(\d+) +([\d.]+) +(\d+) +(\d+)\n)")))
+  ASSERT_TRUE(std::regex_search(
+      bots.sortie(), total,
+      std::regex(R"(\ntotal +(\d+) +([\d.]+) +(\d+) +(\d+) +(\d+) +(\d+) +(\d+) +(\d+) +[\d.]+\n)")))
       << bots.sortie();
   EXPECT_GT(std::stoi(total[1]), 20) << "destroyed robots come back on new connections";
   EXPECT_GT(std::stoll(total[3]), 0);
   EXPECT_EQ(std::count(bots.sortie().begin(), bots.sortie().end(), '\n'), 1 + 20 + 1 + 1);
+  // Only robots played: their columns add up to the whole server table.
+  std::int64_t victoires = 0, morts = 0, donnees = 0, recues = 0;
+  for (const jeu_client::score& s : spectateur.scores()) {
+    victoires += s.victoires;
+    morts += s.morts;
+    donnees += s.touches_donnees;
+    recues += s.touches_recues;
+  }
+  EXPECT_GT(morts, 0);
+  EXPECT_EQ(std::stoll(total[5]), victoires) << bots.sortie();
+  EXPECT_EQ(std::stoll(total[6]), morts) << bots.sortie();
+  EXPECT_EQ(std::stoll(total[7]), donnees) << bots.sortie();
+  EXPECT_EQ(std::stoll(total[8]), recues) << bots.sortie();
 
   // Every robot has quit; the server still serves.
   EXPECT_TRUE(attend_jusqua([&] { return spectateur.vaisseaux().empty(); }, 10s, 20ms));
