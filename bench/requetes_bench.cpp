@@ -85,7 +85,7 @@ void spectateur_requete(benchmark::State& etat, const char* ligne, bool sous_ver
   VerrouGarde garde(m.verrou_monde);
   peuple(m, static_cast<int>(etat.range(0)), 0);
   for (const vaisseau& v : m.vaisseaux) {
-    m.scores.touche(v.couleur, v.couleur + 1, false);
+    m.scores.touche(v.couleur, v.couleur + 1, false, m.numero_tick);
     m.scores.tir(v.couleur);
   }
   spectateur s;
