@@ -215,7 +215,7 @@ TEST(TableauScores, AgreesWithAPlainModelOfItsRules) {
     modele_scores modele(capacite);
     const auto une_couleur = [&] { return couleurs[hasard() % couleurs.size()]; };
     std::uint64_t tick = 0;
-    for (int pas = 0; pas < 20'000 && !HasFailure(); ++pas) {
+    for (int pas = 0; pas < 4'000 && !HasFailure(); ++pas) {
       const std::vector<couleur_t> vivants = modele.vivants();
       const couleur_t c = une_couleur();
       const int quoi = static_cast<int>(hasard() % 4);
