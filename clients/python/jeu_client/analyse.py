@@ -481,10 +481,13 @@ def plan_trame(requetes) -> PlanTrame:
     cle = tuple(map(id, requetes))
     plan = _PLANS.get(cle)
     if plan is None:
+        requetes = tuple(requetes)
         for r in requetes:
             if type(r) is not Requete:
                 raise TypeError("pas une Requete : %r" % (r,))
-        plan = PlanTrame(tuple(requetes))
+        # An iterator is spent by now: its plan is the empty frame's.
+        cle = tuple(map(id, requetes))
+        plan = PlanTrame(requetes)
         if len(_PLANS) >= _PLANS_MAX:
             _PLANS.clear()
         _PLANS[cle] = plan
