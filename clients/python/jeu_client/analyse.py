@@ -8,7 +8,7 @@ import re
 
 from .erreurs import CouleurUtilisee, ErreurSyntaxe, ReponseInattendue
 from .lecture import MAX_ELEMENTS, Incomplet, cite
-from .requetes import Requete
+from .requetes import ACTIONS, Requete
 from .types import (
     Arrive,
     Balle,
@@ -150,20 +150,25 @@ def _scores_courts(bloc: bytes):
     return list(map(Score, *colonnes))
 
 
-_COURT = rb"-?[0-9]{1,18}"
-_COURT_NATUREL = rb"[0-9]{1,18}"
-_COURT_ANGLE = rb"-?[0-9]{1,18}(?:\.[0-9]{0,18}(?:e[-+]?[0-9]{1,2})?|e[-+]?[0-9]{1,2})"
+# Possessive ("{1,18}+"): a run of digits is always followed by a byte that
+# is not one, so giving digits back never helps a match, and the matcher then
+# keeps no state to do it.
+_COURT = rb"-?[0-9]{1,18}+"
+_COURT_NATUREL = rb"[0-9]{1,18}+"
+_COURT_ANGLE = rb"-?[0-9]{1,18}+(?:\.[0-9]{0,18}+(?:e[-+]?[0-9]{1,2}+)?|e[-+]?[0-9]{1,2}+)"
 
 
 class _Liste:
-    __slots__ = ("mot", "ligne", "bloc", "construit", "bloc_court", "construit_court")
+    __slots__ = ("mot", "ligne", "bloc", "construit", "ligne_courte", "bloc_court",
+                 "construit_court")
 
     def __init__(self, mot: bytes, ligne: bytes, construit, court: bytes, construit_court):
         self.mot = mot  # "PUT VAISSEAUX "
         self.ligne = re.compile(ligne + rb"\r\n")
         self.bloc = re.compile(b"(?:" + ligne + rb"\r\n)*")  # as many as match
         self.construit = construit
-        self.bloc_court = re.compile(b"(?:" + court + rb"\r\n)*")
+        self.ligne_courte = court
+        self.bloc_court = re.compile(b"(?:" + court + rb"\r\n)*+")
         self.construit_court = construit_court
 
 
@@ -173,7 +178,7 @@ _LISTES = {
         b"PUT VAISSEAUX ",
         b" ".join([_ENTIER, _ENTIER, _ANGLE, _NATUREL, _ENTIER]),
         _vaisseaux,
-        b" ".join([_COURT, _COURT, _COURT_ANGLE, rb"[0-9]{1,9}", _COURT]),
+        b" ".join([_COURT, _COURT, _COURT_ANGLE, rb"[0-9]{1,9}+", _COURT]),
         _vaisseaux_courts,
     ),
     Requete.BALLES.value: _Liste(b"PUT BALLES ", b" ".join([_ENTIER] * 3), _balles,
@@ -433,6 +438,86 @@ def reponse(t, r: Requete):
 def reponses(t, requetes):
     """The replies to `requetes`, in order. A refusal raises
     ErreurSyntaxe once every reply is read, so the next request gets its own."""
+    return lit_trame(t, plan_trame(requetes))
+
+
+class PlanTrame:
+    """What a frame of requests sends, and how its replies are read at once:
+    `motif` matches the whole of the usual replies (lists whose numbers are
+    all short, "OK"), or is None when the frame asks for other replies."""
+
+    __slots__ = ("requetes", "octets", "motif", "listes", "modele")
+
+    def __init__(self, requetes: tuple):
+        self.requetes = requetes
+        self.octets = b"".join(r._value_ for r in requetes)
+        self.modele = [None] * len(requetes)  # an action's reply is None
+        # (place in the replies, group of the count in motif, builder)
+        self.listes = []
+        motifs = []
+        for k, r in enumerate(requetes):
+            sorte = _LISTES.get(r._value_)
+            if sorte is not None:
+                self.listes.append((k, 2 * len(self.listes) + 1, sorte.construit_court))
+                motifs.append(re.escape(sorte.mot) + rb"([0-9]{1,6})\r\n((?:"
+                              + sorte.ligne_courte + rb"\r\n)*+)")
+            elif r in ACTIONS:
+                motifs.append(rb"OK\r\n")
+            else:
+                motifs = None
+                break
+        self.motif = re.compile(b"".join(motifs)) if motifs else None
+
+
+# Keyed by the ids of the requests: a Requete is never freed, so no other
+# object can share its id, and a tuple of ints hashes in C.
+_PLANS: dict = {}
+_PLANS_MAX = 256
+
+
+def plan_trame(requetes) -> PlanTrame:
+    """The PlanTrame of `requetes` (a sequence of Requete; TypeError for
+    anything else), made once for a given list of requests."""
+    cle = tuple(map(id, requetes))
+    plan = _PLANS.get(cle)
+    if plan is None:
+        requetes = tuple(requetes)
+        for r in requetes:
+            if type(r) is not Requete:
+                raise TypeError("pas une Requete : %r" % (r,))
+        # An iterator is spent by now: its plan is the empty frame's.
+        cle = tuple(map(id, requetes))
+        plan = PlanTrame(requetes)
+        if len(_PLANS) >= _PLANS_MAX:
+            _PLANS.clear()
+        _PLANS[cle] = plan
+    return plan
+
+
+def lit_trame(t, plan: PlanTrame):
+    """As reponses, for the requests of `plan`. The usual replies, all
+    received and well made, are matched by one pattern; anything else (bytes
+    still to come, a refusal, a malformed line, long numbers) is read reply
+    by reply, which raises the errors."""
+    motif = plan.motif
+    if motif is not None:
+        m = motif.match(t.octets, t.pos)
+        if m is not None:
+            resultats = plan.modele.copy()
+            for k, i, construit in plan.listes:
+                bloc = m[i + 1]
+                # Each item line holds one LF; more or fewer lines than
+                # announced are for the reply by reply reading to name.
+                if bloc.count(b"\n") != int(m[i]):
+                    break
+                resultats[k] = construit(bloc) if bloc else []
+            else:
+                t.pos = m.end()
+                return resultats
+    return _une_a_une(t, plan.requetes)
+
+
+def _une_a_une(t, requetes):
     resultats = []
     refus = None
     lecteurs = LECTEURS

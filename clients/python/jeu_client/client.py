@@ -171,8 +171,9 @@ class Client:
         A refused request raises ErreurSyntaxe once the frame's replies are
         all read, so the connection stays usable."""
         self._etat.avant()
-        self._envoie(octets_trame(requetes))
-        return self._lit(analyse.reponses, requetes, requetes)
+        plan = analyse.plan_trame(requetes)
+        self._envoie(plan.octets)
+        return self._lit(analyse.lit_trame, plan, requetes)
 
     def envoie(self, requetes) -> None:
         """The first half of trame, for a program driving many connections:

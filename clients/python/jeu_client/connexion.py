@@ -15,11 +15,9 @@ LIGNES = {r: r.value for r in Requete}
 
 
 def octets_trame(requetes) -> bytes:
-    """The lines of `requetes`, joined for one write."""
-    lignes = [r._value_ if type(r) is Requete else None for r in requetes]
-    if None in lignes:
-        raise TypeError("pas une Requete : %r" % (requetes[lignes.index(None)],))
-    return b"".join(lignes)
+    """The lines of `requetes`, joined for one write (made once for a given
+    list of requests)."""
+    return analyse.plan_trame(requetes).octets
 
 
 def ligne_enregistrement(couleur: int) -> bytes:

@@ -232,6 +232,65 @@ def test_refusal_inside_a_frame_reads_the_rest():
     assert pair.lit(Tampon.ligne) == b"SUITE\r\n"
 
 
+# A whole frame of replies (ships, bullets, an action) is matched at once
+# when it is well made; anything else must fail as reply by reply reading does.
+TRAME = [R.VAISSEAUX, R.BALLES, R.GAUCHE]
+TRAMES = [
+    (b"PUT VAISSEAUX 2\r\n1 2 0. 5 7\r\n-3 4 1e-05 1 -9\r\nPUT BALLES 1\r\n5 6 7\r\nOK\r\n",
+     "[(1 2 0.0 5 7)(-3 4 1e-05 1 -9), (5 6 7), None]"),
+    (b"PUT VAISSEAUX 0\r\nPUT BALLES 0\r\nOK\r\n", "[, , None]"),
+    (b"PUT VAISSEAUX 1\r\n1 2 0. 5 9223372036854775807\r\nPUT BALLES 0\r\nOK\r\n",
+     "[(1 2 0.0 5 9223372036854775807), , None]"),
+    (b"PUT VAISSEAUX 1\r\n1 2 0. 5 7\r\n1 2 0. 5 7\r\nPUT BALLES 0\r\nOK\r\n",
+     (ReponseInattendue, 'reponse inattendue a GET BALLES : "1 2 0. 5 7\\r\\n"')),
+    (b"PUT VAISSEAUX 2\r\n1 2 0. 5 7\r\nPUT BALLES 0\r\nOK\r\n",
+     (ReponseInattendue, 'reponse inattendue a GET VAISSEAUX (ligne 2 sur 2) : "PUT BALLES 0')),
+    (b"PUT VAISSEAUX 1\r\n1 2 .5 5 7\r\nPUT BALLES 0\r\nOK\r\n",
+     (ReponseInattendue, 'reponse inattendue a GET VAISSEAUX (ligne 1 sur 1) : "1 2 .5 5 7')),
+    (b"PUT VAISSEAUX 1\r\n+1 2 0. 5 7\r\nPUT BALLES 0\r\nOK\r\n",
+     (ReponseInattendue, 'reponse inattendue a GET VAISSEAUX (ligne 1 sur 1) : "+1 2 0. 5 7')),
+    (b"PUT VAISSEAUX 1\r\n1 2 0. 5 9223372036854775808\r\nPUT BALLES 0\r\nOK\r\n",
+     (ReponseInattendue, "reponse inattendue a GET VAISSEAUX (ligne 1 sur 1)")),
+    (b"PUT VAISSEAUX 0\r\nPUT BALLES 1\r\n5 6\r\nOK\r\n",
+     (ReponseInattendue, 'reponse inattendue a GET BALLES (ligne 1 sur 1) : "5 6\\r\\n"')),
+    (b"PUT VAISSEAUX 0\r\nPUT BALLES 0\r\nOK\n",
+     (ReponseInattendue, 'reponse inattendue a PUT ACTION GAUCHE : "OK\\n"')),
+    (b"PUT VAISSEAUX 0\r\nERREUR SYNTAXE\r\nOK\r\n", (ErreurSyntaxe, "GET BALLES refusee")),
+    (b"PUT VAISSEAUX 0\r\nPUT BALLES 0\r\n", (ConnexionFermee, "connexion fermee par le serveur")),
+]
+
+
+@pytest.mark.parametrize("octets,attendu", TRAMES, ids=[cite(c[0])[:50] for c in TRAMES])
+@pytest.mark.parametrize("morceau", [None, 1], ids=["whole", "byte-by-byte"])
+def test_frame_of_replies(octets, attendu, morceau):
+    erreur = isinstance(attendu, tuple)
+    octets = octets + (b"" if erreur else b"SUITE\r\n")
+    pair = Pair(octets, morceau or len(octets) + 1)
+    if erreur:
+        classe, debut = attendu
+        with pytest.raises(classe) as e:
+            pair.lit(lambda t: analyse.reponses(t, TRAME))
+        assert str(e.value).startswith(debut)
+    else:
+        valeurs = pair.lit(lambda t: analyse.reponses(t, TRAME))
+        assert "[%s]" % ", ".join(texte(v) for v in valeurs) == attendu
+        assert pair.lit(Tampon.ligne) == b"SUITE\r\n"
+
+
+def test_frame_of_replies_is_matched_at_once():
+    """The well made frame above is read by the one pattern, not line by line."""
+    plan = analyse.plan_trame(TRAME)
+    t = Tampon()
+    t.ajoute(TRAMES[0][0])
+    assert plan.motif.fullmatch(t.octets) is not None
+    assert analyse.plan_trame(list(TRAME)) is plan
+    # A plan is kept under the requests it was made from: an iterator, spent
+    # while looking the plan up, leaves none under the ids of its requests.
+    analyse.plan_trame(iter([R.CUBES, R.TIRE]))
+    assert analyse.plan_trame([R.CUBES, R.TIRE]).octets == b"GET CUBES\r\nPUT ACTION TIRE\r\n"
+    assert plan.octets == b"GET VAISSEAUX\r\nGET BALLES\r\nPUT ACTION GAUCHE\r\n"
+
+
 def frame(*lignes: bytes) -> bytes:
     return b"".join(l + b"\r\n" for l in lignes)
 
