@@ -476,8 +476,10 @@ _PLANS_MAX = 256
 
 
 def plan_trame(requetes) -> PlanTrame:
-    """The PlanTrame of `requetes` (a sequence of Requete; TypeError for
-    anything else), made once for a given list of requests."""
+    """The PlanTrame of `requetes` (Requete items, in any iterable;
+    TypeError for anything else), made once for a given list of requests."""
+    if type(requetes) is not list and type(requetes) is not tuple:
+        requetes = tuple(requetes)  # an iterator is read once, here
     cle = tuple(map(id, requetes))
     plan = _PLANS.get(cle)
     if plan is None:
@@ -485,8 +487,6 @@ def plan_trame(requetes) -> PlanTrame:
         for r in requetes:
             if type(r) is not Requete:
                 raise TypeError("pas une Requete : %r" % (r,))
-        # An iterator is spent by now: its plan is the empty frame's.
-        cle = tuple(map(id, requetes))
         plan = PlanTrame(requetes)
         if len(_PLANS) >= _PLANS_MAX:
             _PLANS.clear()

@@ -284,10 +284,10 @@ def test_frame_of_replies_is_matched_at_once():
     t.ajoute(TRAMES[0][0])
     assert plan.motif.fullmatch(t.octets) is not None
     assert analyse.plan_trame(list(TRAME)) is plan
-    # A plan is kept under the requests it was made from: an iterator, spent
-    # while looking the plan up, leaves none under the ids of its requests.
-    analyse.plan_trame(iter([R.CUBES, R.TIRE]))
-    assert analyse.plan_trame([R.CUBES, R.TIRE]).octets == b"GET CUBES\r\nPUT ACTION TIRE\r\n"
+    # An iterator of requests makes the same frame as their list.
+    par_iterateur = analyse.plan_trame(iter([R.CUBES, R.TIRE]))
+    assert par_iterateur.octets == b"GET CUBES\r\nPUT ACTION TIRE\r\n"
+    assert analyse.plan_trame([R.CUBES, R.TIRE]) is par_iterateur
     assert plan.octets == b"GET VAISSEAUX\r\nGET BALLES\r\nPUT ACTION GAUCHE\r\n"
 
 
