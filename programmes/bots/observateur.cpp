@@ -83,14 +83,15 @@ void observateur::avance(horloge::time_point maintenant, bool pret) {
           return;
         }
         const requete une[] = {en_vol_};
-        jeu_client::reponse r = std::move(connexion_->recoit(une).front());
-        if (en_vol_ == requete::cubes) {
-          cubes_ = std::get<std::vector<jeu_client::cube>>(std::move(r));
-        } else if (en_vol_ == requete::scores) {
-          scores_ = std::get<std::vector<jeu_client::score>>(std::move(r));
+        std::vector<jeu_client::reponse> recu = connexion_->recoit(une);
+        jeu_client::reponse& r = recu.front();
+        if (auto* cubes = std::get_if<std::vector<jeu_client::cube>>(&r)) {
+          cubes_ = std::move(*cubes);
+        } else if (auto* scores = std::get_if<std::vector<jeu_client::score>>(&r)) {
+          scores_ = std::move(*scores);
           erreur_.clear();
-        } else {
-          stats_ = std::get<jeu_client::statistiques>(std::move(r));
+        } else if (auto* stats = std::get_if<jeu_client::statistiques>(&r)) {
+          stats_ = std::move(*stats);
           erreur_.clear();
         }
         etape_ = etape::pret;
