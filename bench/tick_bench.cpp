@@ -11,11 +11,11 @@
 #include "geometry/cube_field.h"
 #include "simulation/apparition.h"
 #include "simulation/balles.h"
-#include "net/trame_flux.h"
 #include "simulation/tick.h"
 #include "support/tick_litteral.h"
 #include "world/flotte.h"
 #include "world/munitions.h"
+#include "world/publication.h"
 
 namespace {
 

@@ -1,7 +1,8 @@
 #pragma once
 
-// The spectators' tick stream ("GET FLUX"): the frame the tick publishes,
-// its text, and what each stream writes before and within it.
+// The spectators' tick stream ("GET FLUX"): the text of the frame the tick
+// publishes (world/publication.h), and what each stream writes before and
+// within it.
 
 #include <cstdint>
 #include <string>
@@ -9,13 +10,6 @@
 #include "world/monde.h"
 
 namespace jeu {
-
-// Publishes the frame of the tick just done (m.numero_tick) in m.flux: a
-// copy of the ship and bullet lists, and the events numbered from
-// `depuis_evenement` (the end of the previous tick) on. Never throws: out
-// of memory, the frame is not published and the streams count the tick as
-// lost. REQUIRES: m.verrou_monde.
-void publie_trame(monde& m, std::uint64_t depuis_evenement) REQUIRES(m.verrou_monde);
 
 // Encodes t.corps and t.suite at the first call, once for every stream
 // (others calling at the same time wait for it): t.corps is "PUT VAISSEAUX

@@ -3,9 +3,9 @@
 #include <chrono>
 #include <thread>
 
-#include "net/trame_flux.h"
 #include "simulation/balles.h"
 #include "simulation/mouvement.h"
+#include "world/publication.h"
 
 namespace jeu {
 
